@@ -1,0 +1,96 @@
+#include "app/profile_store.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <limits>
+#include <optional>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QSettings>& store() {
+    static std::unique_ptr<QSettings> settings;
+    return settings;
+}
+
+// The spelling under which a name is already stored, matched without regard
+// to letter case; the name itself when there is none.
+QString storedSpelling(const QStringList& existing, const QString& name) {
+    for (const QString& candidate : existing) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0) return candidate;
+    }
+    return name;
+}
+
+// Opens the section (creating nothing) and returns the stored key spelling.
+QString enterSection(QSettings& s, const QString& section, const QString& key) {
+    s.beginGroup(storedSpelling(s.childGroups(), section));
+    return storedSpelling(s.childKeys(), key);
+}
+
+std::optional<std::int32_t> toInt32(const QVariant& value) {
+    bool ok = false;
+    const qlonglong n = value.toString().trimmed().toLongLong(&ok, 10);
+    if (!ok) return std::nullopt;
+    if (n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(n);
+    // A DWORD spelt unsigned: its two's-complement reading.
+    if (n > std::numeric_limits<std::int32_t>::max() && n <= std::numeric_limits<std::uint32_t>::max())
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(n));
+    return std::nullopt;
+}
+
+}  // namespace
+
+void SetRegistryKey(const QString& organisation) {
+    store() = std::make_unique<QSettings>(organisation, QCoreApplication::applicationName());
+}
+
+void ResetRegistryKey() { store().reset(); }
+
+bool IsRegistryKeySet() { return store() != nullptr; }
+
+QString ProfileFilePath() { return store() ? store()->fileName() : QString(); }
+
+std::int32_t GetProfileInt(const QString& section, const QString& key, std::int32_t defaultValue) {
+    QSettings* s = store().get();
+    if (!s) return defaultValue;
+    s->sync();  // another copy of the program may have written meanwhile
+    const QString storedKey = enterSection(*s, section, key);
+    const QVariant value = s->value(storedKey);
+    s->endGroup();
+    if (!value.isValid()) return defaultValue;
+    return toInt32(value).value_or(defaultValue);
+}
+
+QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue) {
+    QSettings* s = store().get();
+    if (!s) return defaultValue;
+    s->sync();
+    const QString storedKey = enterSection(*s, section, key);
+    const QVariant value = s->value(storedKey);
+    s->endGroup();
+    if (!value.isValid() || !value.canConvert<QString>()) return defaultValue;
+    return value.toString();
+}
+
+bool WriteProfileInt(const QString& section, const QString& key, std::int32_t value) {
+    QSettings* s = store().get();
+    if (!s) return false;
+    const QString storedKey = enterSection(*s, section, key);
+    s->setValue(storedKey, value);
+    s->endGroup();
+    s->sync();
+    return s->status() == QSettings::NoError;
+}
+
+bool WriteProfileString(const QString& section, const QString& key, const QString& value) {
+    QSettings* s = store().get();
+    if (!s) return false;
+    const QString storedKey = enterSection(*s, section, key);
+    s->setValue(storedKey, value);
+    s->endGroup();
+    s->sync();
+    return s->status() == QSettings::NoError;
+}

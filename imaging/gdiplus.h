@@ -1,0 +1,178 @@
+#pragma once
+// The imaging service: decoding, frames, measuring, drawing surfaces,
+// high-quality scaling, text, rotation and flipping, and JPEG encoding. Every
+// operation returns a Status; Ok (0) is success. An object whose creation
+// failed still exists: every later operation on it (or on a surface made on
+// it) fails, and its sizes and resolutions read 0.
+//
+// Objects are owned by std::unique_ptr; the "Dispose"/"Delete" operations
+// of the classic interface are the pointers' destructors.
+
+#include "platform/logfont.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace imaging {
+
+enum class Status : int {
+    Ok = 0,
+    GenericError = 1,
+    InvalidParameter = 2,
+    OutOfMemory = 3,
+    ObjectBusy = 4,
+    InsufficientBuffer = 5,
+    NotImplemented = 6,
+    Win32Error = 7,
+    WrongState = 8,
+    Aborted = 9,
+    FileNotFound = 10,
+    ValueOverflow = 11,
+    AccessDenied = 12,
+    UnknownImageFormat = 13,
+    FontFamilyNotFound = 14,
+    FontStyleNotFound = 15,
+    NotTrueTypeFont = 16,
+    UnsupportedGdiplusVersion = 17,
+    GdiplusNotInitialized = 18,
+    PropertyNotFound = 19,
+    PropertyNotSupported = 20,
+};
+
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+    bool operator==(const GUID&) const = default;
+};
+using CLSID = GUID;
+
+// Frame dimensions: the published identifiers.
+extern const GUID FrameDimensionTime;        // {6AEDBD6D-3FB5-418A-83A6-7F45229DC872}
+extern const GUID FrameDimensionResolution;  // {84236F7B-3BD3-428F-8DAB-4EA1439CA315}
+extern const GUID FrameDimensionPage;        // {7462DC86-6180-4C7E-8E3F-EE7333A7A483}
+// The quality parameter of the JPEG encoder.
+extern const GUID EncoderQuality;            // {1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}
+
+enum class InterpolationMode : int {
+    Default = 0,
+    LowQuality = 1,
+    HighQuality = 2,
+    Bilinear = 3,
+    Bicubic = 4,
+    NearestNeighbor = 5,
+    HighQualityBilinear = 6,
+    HighQualityBicubic = 7,
+};
+
+enum class Unit : int { World = 0, Display = 1, Pixel = 2, Point = 3, Inch = 4, Document = 5, Millimeter = 6 };
+
+enum class RotateFlipType : int {
+    RotateNoneFlipNone = 0,
+    Rotate90FlipNone = 1,
+    Rotate180FlipNone = 2,
+    Rotate270FlipNone = 3,
+    RotateNoneFlipX = 4,
+    Rotate90FlipX = 5,
+    Rotate180FlipX = 6,
+    Rotate270FlipX = 7,
+    RotateNoneFlipY = Rotate180FlipX,
+    Rotate90FlipY = Rotate270FlipX,
+    Rotate180FlipY = RotateNoneFlipX,
+    Rotate270FlipY = Rotate90FlipX,
+};
+
+using PixelFormat = std::int32_t;
+constexpr PixelFormat PixelFormat24bppRGB = 0x00021808;
+
+using ARGB = std::uint32_t;
+
+struct RectF {
+    float X, Y, Width, Height;
+};
+
+struct GdiplusStartupInput {
+    std::uint32_t GdiplusVersion = 1;
+    void* DebugEventCallback = nullptr;
+    bool SuppressBackgroundThread = false;
+    bool SuppressExternalCodecs = false;
+};
+
+struct ImageCodecInfo {
+    CLSID Clsid;
+    GUID FormatID;
+    QString CodecName;
+    QString FormatDescription;
+    QString FilenameExtension;
+    QString MimeType;
+};
+
+enum class EncoderParameterValueType : int { Long = 4 };
+
+struct EncoderParameter {
+    GUID Guid;
+    std::uint32_t NumberOfValues;
+    EncoderParameterValueType Type;
+    const void* Value;
+};
+
+struct EncoderParameters {
+    std::uint32_t Count;
+    EncoderParameter Parameter[1];
+};
+
+class GpImage;      // a decoded picture, or a bitmap
+class GpBitmap;     // a GpImage that is a 24-bit RGB bitmap of our own
+class GpGraphics;   // a drawing surface
+class GpFont;
+class GpSolidFill;  // a solid brush
+
+Status GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* output);
+void GdiplusShutdown(std::uintptr_t token);
+
+// Always sets `image`: on failure to a picture whose operations fail.
+Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image);
+Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width);
+Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height);
+Status GdipGetImageHorizontalResolution(const GpImage* image, float* dpi);
+Status GdipGetImageVerticalResolution(const GpImage* image, float* dpi);
+Status GdipImageGetFrameDimensionsCount(const GpImage* image, std::uint32_t* count);
+Status GdipImageGetFrameDimensionsList(const GpImage* image, GUID* dimensions, std::uint32_t count);
+Status GdipImageGetFrameCount(const GpImage* image, const GUID* dimension, std::uint32_t* count);
+Status GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, std::uint32_t index);
+
+// A surface on a window's painter (the preview), or on a bitmap.
+Status GdipCreateFromPainter(QPainter* painter, std::unique_ptr<GpGraphics>& graphics);
+Status GdipGetImageGraphicsContext(GpImage* image, std::unique_ptr<GpGraphics>& graphics);
+Status GdipSetInterpolationMode(GpGraphics* graphics, InterpolationMode mode);
+// The active frame stretched into the rectangle.
+Status GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, int x, int y, int width, int height);
+Status GdipDrawImageRectRectI(GpGraphics* graphics, GpImage* image, int dstX, int dstY, int dstWidth, int dstHeight,
+                              int srcX, int srcY, int srcWidth, int srcHeight, Unit srcUnit);
+
+Status GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format, std::uint8_t* scan0,
+                                 std::unique_ptr<GpBitmap>& bitmap);
+Status GdipBitmapSetResolution(GpBitmap* bitmap, float xdpi, float ydpi);
+Status GdipImageRotateFlip(GpImage* image, RotateFlipType type);
+
+Status GdipCreateFontFromLogfontW(const LOGFONTW& logfont, std::unique_ptr<GpFont>& font);
+Status GdipCreateSolidFill(ARGB color, std::unique_ptr<GpSolidFill>& brush);
+// One line of text, top-left at the layout rectangle's corner; length -1
+// means the whole text.
+Status GdipDrawString(GpGraphics* graphics, const QString& text, int length, const GpFont* font,
+                      const RectF* layoutRect, const void* stringFormat, const GpSolidFill* brush);
+
+Status GdipGetImageEncodersSize(std::uint32_t* numEncoders, std::uint32_t* size);
+Status GdipGetImageEncoders(std::uint32_t numEncoders, std::uint32_t size, ImageCodecInfo* encoders);
+// Writes beside the target under a temporary name and renames it over the
+// target only when complete: a failed save leaves no partial file and an
+// existing target untouched.
+Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* encoder, const EncoderParameters* params);
+
+}  // namespace imaging

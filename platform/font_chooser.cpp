@@ -1,0 +1,102 @@
+#include "platform/font_chooser.h"
+
+#include "platform/font_conversion.h"
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace {
+
+// The sixteen basic colours of the classic chooser, as COLORREF values.
+constexpr COLORREF kBasicColours[16] = {
+    RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
+    RGB(0, 0, 128),     RGB(128, 0, 128), RGB(0, 128, 128), RGB(128, 128, 128),
+    RGB(192, 192, 192), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+    RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255),
+};
+constexpr const char* kBasicNames[16] = {"Black", "Maroon", "Green",  "Olive", "Navy", "Purple",
+                                         "Teal",  "Grey",   "Silver", "Red",   "Lime", "Yellow",
+                                         "Blue",  "Fuchsia", "Aqua",  "White"};
+
+QColor toQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+COLORREF fromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+QIcon swatch(COLORREF c) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(toQColor(c));
+    return QIcon(pixmap);
+}
+
+class ColourBox : public QComboBox {
+public:
+    ColourBox(COLORREF initial, QWidget* parent) : QComboBox(parent) {
+        for (int i = 0; i < 16; ++i) addItem(swatch(kBasicColours[i]), tr(kBasicNames[i]), kBasicColours[i]);
+        addItem(tr("Custom..."), -1);
+        select(initial);
+        connect(this, &QComboBox::activated, this, [this](int index) {
+            if (itemData(index).toInt() != -1) {
+                colour_ = itemData(index).toUInt();
+                return;
+            }
+            const QColor picked = QColorDialog::getColor(toQColor(colour_), this);
+            if (picked.isValid()) colour_ = fromQColor(picked);
+            select(colour_);
+        });
+    }
+    COLORREF colour() const { return colour_; }
+
+private:
+    void select(COLORREF c) {
+        colour_ = c;
+        const int index = findData(c);
+        if (index >= 0) {
+            setCurrentIndex(index);
+            return;
+        }
+        // A colour outside the basic sixteen gets an entry of its own.
+        insertItem(count() - 1, swatch(c), QStringLiteral("#%1").arg(fromQColor(toQColor(c)), 6, 16, QChar('0')), c);
+        setCurrentIndex(count() - 2);
+    }
+    COLORREF colour_ = 0;
+};
+
+}  // namespace
+
+std::optional<FontChoice> RunFontChooser(QWidget* owner, const FontRequest& request) {
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QObject::tr("Font"));
+    auto* layout = new QVBoxLayout(&dialog);  // owned by the dialog
+    auto* fonts = new QFontDialog(FontFromLogFont(request.font), &dialog);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setWindowFlags(Qt::Widget);
+    layout->addWidget(fonts);
+    ColourBox* colours = nullptr;
+    if (request.effects) {
+        auto* row = new QHBoxLayout;  // owned by the outer layout
+        row->addWidget(new QLabel(QObject::tr("&Colour:"), &dialog));
+        colours = new ColourBox(request.color, &dialog);
+        row->addWidget(colours, 1);
+        layout->addLayout(row);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+
+    FontChoice choice;
+    choice.font = LogFontFromFont(fonts->currentFont());
+    if (!request.effects) {
+        choice.font.lfUnderline = 0;
+        choice.font.lfStrikeOut = 0;
+    }
+    choice.color = colours ? colours->colour() : request.color;
+    return choice;
+}

@@ -1,0 +1,6 @@
+#pragma once
+// The application icon (icon resource 128).
+
+#include <QIcon>
+
+QIcon ApplicationIcon();

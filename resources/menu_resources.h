@@ -1,0 +1,10 @@
+#pragma once
+// Menu resource 129: one top-level popup ("PopupMenu") holding the Language
+// submenu (with a placeholder separator), Font and About.
+
+#include "platform/menu.h"
+
+#include <optional>
+
+// A fresh copy of the menu with this identifier, or nothing.
+std::optional<Menu> LoadMenuResource(int id);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds Tessaline into build/ (or $TESS_BUILD_DIR).
+# Extra CMake options may be given as arguments.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TESS_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
+# One build at a time on this machine: builds from several checkouts queue up.
+flock /tmp/tessaline-build.lock cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Tessaline
+# need. Safe to run again: only packages that are missing are installed.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libjpeg62-turbo-dev libraw-dev libuemf-dev
+  # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
+  qt6-image-formats-plugins
+  # tests
+  libgtest-dev libgmock-dev
+  # fonts for the interface, the shipped languages and stamped text
+  fonts-dejavu-core fonts-noto-core fonts-noto-cjk
+  # opening help and the home page
+  xdg-utils
+)
+if [[ "${TESS_WITH_DISPLAY_TOOLS:-0}" == 1 ]]; then
+  # a virtual screen, input and screenshots, for looking at the real window
+  packages+=(xvfb xdotool imagemagick x11-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+echo "setup: installing ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
