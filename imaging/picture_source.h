@@ -39,6 +39,16 @@ public:
     // Decodes one frame (upright, as viewers show it) into `out`, as Rgb8 or
     // Rgba8. A damaged frame is an error, never a silently filled picture.
     virtual Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) = 0;
+    // The same frame for a caller that will shrink it to at least
+    // minWidth x minHeight: a decoder that can decode smaller for free
+    // (JPEG's DCT scaling) may return any size down to that; others decode
+    // in full.
+    virtual Status DecodeFrameForSize(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                                      PixelBuffer& out) {
+        (void)minWidth;
+        (void)minHeight;
+        return DecodeFrame(dimension, index, out);
+    }
 };
 
 // Picks the decoder by the file's content (never by its name) and opens it.
