@@ -1,0 +1,18 @@
+// Tessaline's entry point: the Qt application, named after the executable
+// (the settings location uses that name), then the application object.
+
+#include "app/tessaline_app.h"
+#include "resources/application_icon.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    QApplication::setOrganizationName(QStringLiteral("KORVANE"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    CTessalineApp app;
+    app.InitInstance();
+    return 0;
+}
