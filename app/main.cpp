@@ -1,6 +1,7 @@
 // Tessaline's entry point: the Qt application, named after the executable
 // (the settings location uses that name), then the application object.
 
+#include "app/file_paths.h"
 #include "app/tessaline_app.h"
 #include "resources/application_icon.h"
 
@@ -9,7 +10,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    QApplication::setApplicationName(QFileInfo(ExecutablePath()).completeBaseName());
     QApplication::setOrganizationName(QStringLiteral("KORVANE"));
     QApplication::setWindowIcon(ApplicationIcon());
     CTessalineApp app;
