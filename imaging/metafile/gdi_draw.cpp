@@ -78,7 +78,8 @@ QPen GdiDevice::MakePen() const {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     } else {
-        pen.setWidthF(p.width);
+        // A pen wider than any picture only costs time: cap it.
+        pen.setWidthF(std::min(p.width, 100000.0 / scale));
     }
     switch (style) {
     case PS_DASH: pen.setStyle(Qt::DashLine); break;

@@ -22,9 +22,17 @@ using metafile::MetafileKind;
 // before it is read into memory.
 constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
 
+bool WithinLimits(const MetafileInfo& info, const DecodeLimits& limits) {
+    if (info.width > limits.maxSide || info.height > limits.maxSide) return false;
+    const std::int64_t pixels = static_cast<std::int64_t>(info.width) * info.height;
+    // The player draws on 4 bytes a pixel before the 3-byte copy is made.
+    return pixels <= limits.maxPixels && pixels * 4 <= limits.maxBytes;
+}
+
 class MetafileSource final : public PictureSource {
 public:
-    MetafileSource(QByteArray bytes, const MetafileInfo& info) : bytes_(std::move(bytes)), info_(info) {
+    MetafileSource(QByteArray bytes, const MetafileInfo& info, const DecodeLimits& limits)
+        : bytes_(std::move(bytes)), info_(info), limits_(limits) {
         dimensions_.push_back(FrameDimension{FrameDimensionPage, 1});
     }
 
@@ -34,17 +42,39 @@ public:
 
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
         if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
-        QImage canvas(info_.width, info_.height, QImage::Format_RGB32);
+        return Play(info_, out);
+    }
+
+    // A drawing has no fixed pixels: it is played straight at the size the
+    // caller will shrink to, which is cheaper below the natural size and
+    // sharper above it.
+    Status DecodeFrameForSize(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                              PixelBuffer& out) override {
+        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        MetafileInfo sized = info_;
+        if (minWidth > 0 && minHeight > 0) {
+            sized.width = minWidth;
+            sized.height = minHeight;
+            if (!WithinLimits(sized, limits_)) return Status::ValueOverflow;
+            sized.deviceToBitmap = info_.deviceToBitmap * QTransform::fromScale(static_cast<double>(minWidth) / info_.width,
+                                                                               static_cast<double>(minHeight) / info_.height);
+        }
+        return Play(sized, out);
+    }
+
+private:
+    Status Play(const MetafileInfo& info, PixelBuffer& out) const {
+        QImage canvas(info.width, info.height, QImage::Format_RGB32);
         if (canvas.isNull()) return Status::OutOfMemory;
         canvas.fill(Qt::white);
-        const Status played = info_.kind == MetafileKind::Emf ? metafile::PlayEmf(bytes_, info_, canvas)
-                                                              : metafile::PlayWmf(bytes_, info_, canvas);
+        const Status played = info.kind == MetafileKind::Emf ? metafile::PlayEmf(bytes_, info, canvas)
+                                                             : metafile::PlayWmf(bytes_, info, canvas);
         if (played != Status::Ok) return played;
-        if (!out.Allocate(info_.width, info_.height, PixelLayout::Rgb8)) return Status::OutOfMemory;
-        for (int y = 0; y < info_.height; ++y) {
+        if (!out.Allocate(info.width, info.height, PixelLayout::Rgb8)) return Status::OutOfMemory;
+        for (int y = 0; y < info.height; ++y) {
             const QRgb* src = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
             std::uint8_t* dst = out.row(y);
-            for (int x = 0; x < info_.width; ++x) {
+            for (int x = 0; x < info.width; ++x) {
                 dst[3 * x] = static_cast<std::uint8_t>(qRed(src[x]));
                 dst[3 * x + 1] = static_cast<std::uint8_t>(qGreen(src[x]));
                 dst[3 * x + 2] = static_cast<std::uint8_t>(qBlue(src[x]));
@@ -53,18 +83,11 @@ public:
         return Status::Ok;
     }
 
-private:
     QByteArray bytes_;
     MetafileInfo info_;
+    DecodeLimits limits_;
     std::vector<FrameDimension> dimensions_;
 };
-
-bool WithinLimits(const MetafileInfo& info, const DecodeLimits& limits) {
-    if (info.width > limits.maxSide || info.height > limits.maxSide) return false;
-    const std::int64_t pixels = static_cast<std::int64_t>(info.width) * info.height;
-    // The player draws on 4 bytes a pixel before the 3-byte copy is made.
-    return pixels <= limits.maxPixels && pixels * 4 <= limits.maxBytes;
-}
 
 }  // namespace
 
@@ -77,7 +100,7 @@ Status OpenMetafileSourceFromBytes(const QByteArray& bytes, const DecodeLimits& 
     const std::optional<MetafileInfo> info = metafile::ProbeMetafile(bytes, error);
     if (!info) return error;
     if (!WithinLimits(*info, limits)) return Status::ValueOverflow;
-    source = std::make_unique<MetafileSource>(bytes, *info);
+    source = std::make_unique<MetafileSource>(bytes, *info, limits);
     return Status::Ok;
 }
 

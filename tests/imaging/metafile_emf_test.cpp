@@ -291,3 +291,21 @@ TEST(MetafileEmf, AbsurdSizesAreRefusedBeforeAllocating) {
     small.maxPixels = 1000;
     EXPECT_EQ(Render(Picture().Finish(), out, small), Status::ValueOverflow);
 }
+
+TEST(MetafileEmf, PlaysStraightAtTheSizeAskedFor) {
+    EmfWriter w = Picture();
+    RedNoOutline(w).Record(43, {20, 10, 60, 50});
+    std::unique_ptr<imaging::PictureSource> source;
+    ASSERT_EQ(imaging::OpenMetafileSourceFromBytes(w.Finish(), {}, source), Status::Ok);
+    PixelBuffer out;
+    ASSERT_EQ(source->DecodeFrameForSize(imaging::FrameDimensionPage, 0, 600, 200, out), Status::Ok);
+    EXPECT_EQ(out.width(), 600);
+    EXPECT_EQ(out.height(), 200);
+    // x three times, y twice: the rectangle covers 60..180 x 20..100.
+    EXPECT_TRUE(Near(Pixel(out, 120, 60), kRed));
+    EXPECT_EQ(Pixel(out, 50, 60), kWhite);
+    EXPECT_EQ(Pixel(out, 190, 60), kWhite);
+    EXPECT_EQ(Pixel(out, 120, 110), kWhite);
+    // The limits hold for the size asked for as well.
+    EXPECT_EQ(source->DecodeFrameForSize(imaging::FrameDimensionPage, 0, 70000, 10, out), Status::ValueOverflow);
+}
