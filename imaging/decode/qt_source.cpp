@@ -116,6 +116,7 @@ public:
     }
 
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
+        out.Reset();
         if (!Valid(dimension, index)) return Status::InvalidParameter;
         const int i = static_cast<int>(index);
         if (cachedIndex_ != i) {

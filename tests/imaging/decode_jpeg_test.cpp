@@ -6,6 +6,8 @@
 
 #include "imaging/decode/jpeg_source.h"
 
+#include <cstring>
+
 using namespace imaging;
 using namespace decode_test;
 using imaging::decode::JpegScaleNumeratorFor;
@@ -184,6 +186,58 @@ TEST_F(JpegDecode, ScaledDecodeIsTheSmallestEighthCoveringTheMinimum) {
     EXPECT_EQ(p.width(), 640);
 }
 
+// Collects the bands a decoder streams into one buffer.
+class CollectingSink : public RowSink {
+public:
+    PixelBuffer frame;
+    int bands = 0;
+    int nextRow = 0;
+    int stopAfterBands = -1;
+    bool Begin(int width, int height, PixelLayout layout) override { return frame.Allocate(width, height, layout); }
+    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override {
+        EXPECT_EQ(y, nextRow);  // top to bottom, no gaps
+        EXPECT_LE(y + count, frame.height());
+        for (int i = 0; i < count; ++i)
+            std::memcpy(frame.row(y + i), data + stride * i, std::size_t(frame.width()) * frame.channels());
+        nextRow = y + count;
+        return ++bands != stopAfterBands;
+    }
+};
+
+bool SamePixels(const PixelBuffer& a, const PixelBuffer& b) {
+    if (a.width() != b.width() || a.height() != b.height() || a.layout() != b.layout()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.row(y), b.row(y), std::size_t(a.width()) * a.channels()) != 0) return false;
+    return true;
+}
+
+TEST_F(JpegDecode, RowsStreamInBandsExactlyAsTheWholeFrameDecodes) {
+    auto source = Open(WriteQuadrants("stream.jpg", 640, 480));
+    ASSERT_TRUE(source);
+    PixelBuffer whole;
+    ASSERT_EQ(source->DecodeFrameForSize(FrameDimensionPage, 0, 200, 100, whole), Status::Ok);
+    CollectingSink sink;
+    ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 200, 100, sink), Status::Ok);
+    EXPECT_GT(sink.bands, 1);
+    EXPECT_EQ(sink.nextRow, whole.height());
+    EXPECT_TRUE(SamePixels(sink.frame, whole));
+
+    CollectingSink stopping;
+    stopping.stopAfterBands = 2;
+    EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 640, 480, stopping), Status::Aborted);
+
+    // A turned photo comes upright, as one band.
+    JpegOptions six;
+    six.app1 = MakeExif(6);
+    source = Open(WriteQuadrants("six.jpg", 64, 32, six));
+    ASSERT_TRUE(source);
+    CollectingSink turned;
+    ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 32, 64, turned), Status::Ok);
+    EXPECT_EQ(turned.frame.width(), 32);
+    EXPECT_EQ(turned.frame.height(), 64);
+    EXPECT_TRUE(Near(PixelAt(turned.frame, 24, 48), {0, 255, 0}, 8));
+}
+
 TEST_F(JpegDecode, TruncatedOrCorruptFilesFailInsteadOfTurningGrey) {
     for (bool progressive : {false, true}) {
         SCOPED_TRACE(progressive);
@@ -200,6 +254,10 @@ TEST_F(JpegDecode, TruncatedOrCorruptFilesFailInsteadOfTurningGrey) {
         WriteBytes(cut, whole.left(whole.size() * 2 / 3));
         EXPECT_NE(OpenAndDecode(cut, p), Status::Ok);
         EXPECT_TRUE(p.empty());
+        std::unique_ptr<PictureSource> source;
+        ASSERT_EQ(OpenPictureSource(cut, DecodeLimits{}, source), Status::Ok);  // the header is intact
+        CollectingSink sink;
+        EXPECT_NE(source->DecodeFrameRows(FrameDimensionPage, 0, 256, 256, sink), Status::Ok);
 
         WriteBytes(cut, whole.left(whole.size() - 2));  // only the end marker missing
         EXPECT_NE(OpenAndDecode(cut, p), Status::Ok);
