@@ -118,6 +118,64 @@ TEST_F(QtDecode, BmpDecodesAndPngResolutionIsRead) {
     EXPECT_FLOAT_EQ(source->VerticalResolution(), 96);
 }
 
+// A BMP of 2 x 2 pixels with a 40-byte info header: rows as given (bottom
+// up unless the height is negative), `extra` between header and pixels.
+QByteArray MakeBmp(int height, int bits, int compression, const QByteArray& extra, const QByteArray& pixels) {
+    auto le = [](QByteArray& b, std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    QByteArray b("BM");
+    le(b, std::uint32_t(14 + 40 + extra.size() + pixels.size()), 4);
+    le(b, 0, 4);
+    le(b, std::uint32_t(14 + 40 + extra.size()), 4);
+    le(b, 40, 4);
+    le(b, 2, 4);
+    le(b, std::uint32_t(height), 4);
+    le(b, 1, 2);
+    le(b, std::uint32_t(bits), 2);
+    le(b, std::uint32_t(compression), 4);
+    le(b, std::uint32_t(pixels.size()), 4);
+    le(b, 0, 4);
+    le(b, 0, 4);
+    le(b, 0, 4);
+    le(b, 0, 4);
+    return b + extra + pixels;
+}
+
+TEST_F(QtDecode, BmpVariantsDecode) {
+    PixelBuffer p;
+    // Run-length encoded 8-bit and an OS/2 core header (made with ImageMagick).
+    for (const char* name : {"rle8.bmp", "os2.bmp"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(OpenAndDecode(Fixture(name), p), Status::Ok);
+        EXPECT_EQ(p.width(), 8);
+        EXPECT_EQ(p.height(), 4);
+        EXPECT_TRUE(Near(PixelAt(p, 1, 0), {255, 0, 0}, 0));
+        EXPECT_TRUE(Near(PixelAt(p, 6, 3), {0, 0, 255}, 0));
+    }
+    // Top-down 24-bit: the first row stored is the top one. B, G, R order.
+    const QByteArray topDown = QByteArray("\x00\x00\xFF\x00\xFF\x00\0\0", 8) + QByteArray("\xFF\x00\x00\xFF\xFF\xFF\0\0", 8);
+    WriteBytes(Path("topdown.bmp"), MakeBmp(-2, 24, 0, {}, topDown));
+    ASSERT_EQ(OpenAndDecode(Path("topdown.bmp"), p), Status::Ok);
+    EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 0, 0}, 0));
+    EXPECT_TRUE(Near(PixelAt(p, 1, 0), {0, 255, 0}, 0));
+    EXPECT_TRUE(Near(PixelAt(p, 0, 1), {0, 0, 255}, 0));
+    EXPECT_TRUE(Near(PixelAt(p, 1, 1), {255, 255, 255}, 0));
+    // 16-bit bit-fields, 5-6-5: bottom row red, white; top row blue, green.
+    const QByteArray masks("\x00\xF8\0\0\xE0\x07\0\0\x1F\x00\0\0", 12);
+    const QByteArray rgb565("\x00\xF8\xFF\xFF\x1F\x00\xE0\x07", 8);
+    WriteBytes(Path("565.bmp"), MakeBmp(2, 16, 3, masks, rgb565));
+    ASSERT_EQ(OpenAndDecode(Path("565.bmp"), p), Status::Ok);
+    // Qt widens 5 and 6 bits by shifting (31 -> 248), hence the tolerance.
+    EXPECT_TRUE(Near(PixelAt(p, 0, 1), {255, 0, 0}, 7));
+    EXPECT_TRUE(Near(PixelAt(p, 1, 1), {255, 255, 255}, 7));
+    EXPECT_TRUE(Near(PixelAt(p, 0, 0), {0, 0, 255}, 7));
+    EXPECT_TRUE(Near(PixelAt(p, 1, 0), {0, 255, 0}, 7));
+    // The same with its last row missing.
+    WriteBytes(Path("short.bmp"), MakeBmp(-2, 24, 0, {}, topDown.left(8)));
+    EXPECT_NE(OpenAndDecode(Path("short.bmp"), p), Status::Ok);
+}
+
 TEST_F(QtDecode, ContentDecidesTheFormatNotTheName) {
     const QString png = Save(TwoColourImage(QImage::Format_RGB32, Qt::red, Qt::green), "real.png", "png");
     const QString disguised = Path("photo.jpg");
