@@ -51,6 +51,9 @@ void CTessalineDlg::buildMessageMap() {
 
     // The text stamp's font, colour and position.
     const std::vector<MessageMapEntry> overlayRoutes = {
+        command(IDC_BUTTON_FONT, &CTessalineDlg::OnFont),
+        notify(IDC_EDIT_TEXT_X, EN_KILLFOCUS, &CTessalineDlg::OnTextXKillFocus),
+        notify(IDC_EDIT_TEXT_Y, EN_KILLFOCUS, &CTessalineDlg::OnTextYKillFocus),
     };
 
     // The popup menu's commands.
