@@ -95,7 +95,7 @@ std::optional<FontChoice> RunFontChooser(QWidget* owner, const FontRequest& requ
     ColourBox* colours = nullptr;
     if (request.effects) {
         auto* row = new QHBoxLayout;  // owned by the outer layout
-        row->addWidget(new QLabel(QObject::tr("&Colour:"), &dialog));
+        row->addWidget(new QLabel(QObject::tr("Colour:"), &dialog));
         colours = new ColourBox(request.color, &dialog);
         row->addWidget(colours, 1);
         layout->addLayout(row);
