@@ -23,21 +23,25 @@ bool IsValid(const GpImage* image) { return image && image->data().valid; }
 
 }  // namespace
 
-Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image) {
+Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
+                             std::unique_ptr<GpImage>& image) {
     auto data = std::make_unique<ImageData>();
     std::unique_ptr<PictureSource> source;
     Status status = OpenPictureSource(path, DecodeLimits{}, source);
     if (status == Status::Ok && (!source || source->Dimensions().empty() ||
                                  source->Dimensions().front().frameCount == 0))
         status = Status::UnknownImageFormat;
+    if (status == Status::Ok && frame >= source->Dimensions().front().frameCount) status = Status::InvalidParameter;
     if (status == Status::Ok) {
         const FrameDimension first = source->Dimensions().front();
-        status = source->DecodeFrame(first.id, 0, data->frame);
+        status = (minWidth > 0 && minHeight > 0)
+                     ? source->DecodeFrameForSize(first.id, frame, minWidth, minHeight, data->frame)
+                     : source->DecodeFrame(first.id, frame, data->frame);
         if (status == Status::Ok && data->frame.empty()) status = Status::GenericError;
         if (status == Status::Ok) {
             data->dimensions = source->Dimensions();
             data->activeDimension = first.id;
-            data->activeIndex = 0;
+            data->activeIndex = frame;
             data->xdpi = source->HorizontalResolution();
             data->ydpi = source->VerticalResolution();
             data->source = std::move(source);
@@ -47,6 +51,10 @@ Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& imag
     if (status != Status::Ok) data = std::make_unique<ImageData>();
     image = std::make_unique<GpImage>(std::move(data));
     return status;
+}
+
+Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image) {
+    return LoadImageFrameForSize(path, 0, 0, 0, image);
 }
 
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width) {
