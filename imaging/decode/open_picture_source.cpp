@@ -35,7 +35,7 @@ bool TiffLooksLikeCameraRaw(const QString& path) {
 // When imaging/metafile/ is part of the build it provides
 //   bool LooksLikeMetafile(const QByteArray& firstBytes);
 //   Status OpenMetafileSource(const QString& path, const DecodeLimits&,
-//                                       std::unique_ptr<PictureSource>&);
+//                             std::unique_ptr<PictureSource>&);
 // Without it, a metafile is a format nobody here reads.
 Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLimits& limits,
                     std::unique_ptr<PictureSource>& source) {
