@@ -85,7 +85,7 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     if (f.width > 0) {
         const QFontMetricsF natural(font);
         const double average = natural.averageCharWidth();
-        if (average > 0) font.setStretch(std::clamp(static_cast<int>(100 * f.width * sx / average), 1, 4000));
+        if (average > 0) font.setStretch(static_cast<int>(std::clamp(100.0 * f.width * sx / average, 1.0, 4000.0)));
     }
     const QFontMetricsF metrics(font);
 
