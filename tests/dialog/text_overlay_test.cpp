@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -154,7 +155,13 @@ TEST(FontChooser, OkAtOnceGivesBackTheStartingFontAndColour) {
     LOGFONTW lf = BoldFace(QStringLiteral("DejaVu Sans"), 40);
     lf.lfItalic = 1;
     lf.lfUnderline = 1;
-    AcceptChooserSoon();
+    AcceptChooserSoon([](QDialog& dialog) {
+        // Face, style and size lists are on screen, not only the colour row.
+        auto* fonts = dialog.findChild<QFontDialog*>();
+        ASSERT_NE(fonts, nullptr);
+        EXPECT_TRUE(fonts->isVisible());
+        EXPECT_EQ(fonts->currentFont().pointSizeF(), 30.0);
+    });
     const std::optional<FontChoice> choice = RunFontChooser(nullptr, FontRequest{lf, 0, true});
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->color, 0u);
@@ -175,6 +182,12 @@ TEST(FontChooser, OffersTheSixteenBasicColoursAndReturnsThePickedOne) {
         ASSERT_GE(red, 0);
         colours->setCurrentIndex(red);
         emit colours->activated(red);
+        // The sample line shows the colour.
+        bool sampleIsRed = false;
+        for (const QLineEdit* edit : dialog.findChild<QFontDialog*>()->findChildren<QLineEdit*>())
+            if (edit->alignment() & Qt::AlignHCenter)
+                sampleIsRed = edit->palette().color(QPalette::Text) == QColor(255, 0, 0);
+        EXPECT_TRUE(sampleIsRed);
     });
     const std::optional<FontChoice> choice =
         RunFontChooser(nullptr, FontRequest{BoldFace(QStringLiteral("DejaVu Sans"), 20), 0, true});
