@@ -6,6 +6,7 @@
 
 #include "app/profile_store.h"
 #include "app/settings_access.h"
+#include "language/clanguage.h"
 #include "platform/font_chooser.h"
 #include "platform/font_conversion.h"
 #include "resources/resource_ids.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,6 +125,26 @@ TEST_F(OverlayTest, AFirstStartStampsInTheDialogsOwnFontInBlack) {
     EXPECT_EQ(dialog->m_overlayColor, 0u);
     EXPECT_EQ(dialog->m_overlayFont.faceName(), LogFontFromFont(dialog->GetFont()).faceName());
     EXPECT_EQ(text(IDC_STATIC_FONT_NAME), dialog->m_overlayFont.faceName());
+}
+
+TEST_F(OverlayTest, WithoutAStoredFaceTheStampTakesTheTranslatedDialogsInterfaceFont) {
+    // A language that names the dialog's caption gives the dialog its
+    // interface font; the stamp's fallback is taken after that.
+    const QString home = MakeTempFolder();
+    QDir(home).mkdir(QStringLiteral("language"));
+    QFile file(home + QStringLiteral("/language/German.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[DIALOG]\r\nIDD_PROGRAM_JPG_CAPTION=Tessaline Deutsch\r\n");
+    file.close();
+    WriteProfileString(QStringLiteral("German"), QStringLiteral("lfFaceName"), QStringLiteral("DejaVu Serif"));
+    WriteProfileInt(QStringLiteral("German"), QStringLiteral("lfHeight"), -15);
+    TheLanguage().Initialize(home, QStringLiteral("German"));
+
+    createQuietDialog();
+    EXPECT_EQ(dialog->GetWindowText(), QStringLiteral("Tessaline Deutsch"));
+    EXPECT_EQ(dialog->m_overlayFont.faceName(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(dialog->m_overlayFont.lfHeight, -15);
+    EXPECT_EQ(text(IDC_STATIC_FONT_NAME), QStringLiteral("DejaVu Serif"));
 }
 
 TEST_F(OverlayTest, AStoredFaceIsKeptEvenWhenOtherFieldsAreDefaults) {
