@@ -127,11 +127,69 @@ struct EncoderParameters {
     EncoderParameter Parameter[1];
 };
 
-class GpImage;      // a decoded picture, or a bitmap
-class GpBitmap;     // a GpImage that is a 24-bit RGB bitmap of our own
-class GpGraphics;   // a drawing surface
-class GpFont;
-class GpSolidFill;  // a solid brush
+// The objects are complete types so that their owners can hold them in
+// std::unique_ptr and pass a bitmap wherever a picture is expected; their
+// contents are private to the service (imaging/gdiplus_objects.h).
+struct ImageData;
+struct GraphicsData;
+struct FontData;
+
+// A decoded picture, or a bitmap.
+class GpImage {
+public:
+    explicit GpImage(std::unique_ptr<ImageData> data);
+    virtual ~GpImage();
+    GpImage(const GpImage&) = delete;
+    GpImage& operator=(const GpImage&) = delete;
+    ImageData& data() { return *data_; }
+    const ImageData& data() const { return *data_; }
+
+private:
+    std::unique_ptr<ImageData> data_;
+};
+
+// A GpImage that is a 24-bit RGB bitmap of our own.
+class GpBitmap final : public GpImage {
+public:
+    using GpImage::GpImage;
+};
+
+// A drawing surface: on a bitmap, or on a window's painter.
+class GpGraphics {
+public:
+    explicit GpGraphics(std::unique_ptr<GraphicsData> data);
+    ~GpGraphics();
+    GpGraphics(const GpGraphics&) = delete;
+    GpGraphics& operator=(const GpGraphics&) = delete;
+    GraphicsData& data() { return *data_; }
+
+private:
+    std::unique_ptr<GraphicsData> data_;
+};
+
+class GpFont {
+public:
+    explicit GpFont(std::unique_ptr<FontData> data);
+    ~GpFont();
+    GpFont(const GpFont&) = delete;
+    GpFont& operator=(const GpFont&) = delete;
+    const FontData& data() const { return *data_; }
+
+private:
+    std::unique_ptr<FontData> data_;
+};
+
+// A solid brush of one colour.
+class GpSolidFill {
+public:
+    GpSolidFill(ARGB color, bool valid) : color_(color), valid_(valid) {}
+    ARGB color() const { return color_; }
+    bool valid() const { return valid_; }
+
+private:
+    ARGB color_;
+    bool valid_;
+};
 
 Status GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* output);
 void GdiplusShutdown(std::uintptr_t token);
