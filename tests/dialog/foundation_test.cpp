@@ -10,6 +10,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace {
