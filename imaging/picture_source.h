@@ -36,6 +36,15 @@ public:
     // Dots per inch; 96 where the file states none.
     virtual float HorizontalResolution() const = 0;
     virtual float VerticalResolution() const = 0;
+    // The size DecodeFrame will deliver for this frame (upright), where the
+    // decoder can tell without decoding it (JPEG and RAW headers, the size
+    // Qt's readers state). NotImplemented where it cannot.
+    virtual Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) {
+        (void)dimension;
+        (void)index;
+        width = height = 0;
+        return Status::NotImplemented;
+    }
     // Decodes one frame (upright, as viewers show it) into `out`, as Rgb8 or
     // Rgba8. A damaged frame is an error, never a silently filled picture.
     virtual Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) = 0;

@@ -1,0 +1,29 @@
+#pragma once
+// Telling picture formats apart by their first bytes. The router picks a
+// decoder from this alone: a file's name says nothing about its content.
+
+#include "imaging/gdiplus.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace imaging::decode {
+
+enum class FileKind {
+    Jpeg,       // SOI marker
+    Tiff,       // TIFF or BigTIFF: a plain TIFF or a TIFF-based camera RAW
+    CameraRaw,  // a RAW container no other reader handles (CR2, CR3, RAF, ORF, RW2 ...)
+    Metafile,   // WMF (placeable or standard) or EMF
+    Other,      // left to Qt's readers, which decide from the content
+};
+
+// How many leading bytes SniffFileKind looks at (fewer is fine for short files).
+constexpr int kSignatureBytes = 64;
+
+FileKind SniffFileKind(const QByteArray& head);
+
+// Reads up to `count` bytes from the start of the file. FileNotFound when the
+// file does not exist or cannot be opened; Win32Error on a read error.
+Status ReadFileHead(const QString& path, qint64 count, QByteArray& head);
+
+}  // namespace imaging::decode

@@ -1,0 +1,54 @@
+#pragma once
+// One pass of libjpeg-turbo over one JPEG file: the header (size, colour
+// space, density, EXIF orientation and resolution), then one decode at a
+// DCT scale of n/8 into RGB rows. libjpeg reports errors by longjmp; every
+// call that can do so runs in a small guarded function with trivial locals,
+// so no C++ destructor is ever jumped over. Warnings of damaged data count
+// as errors: a truncated JPEG must fail, not turn grey at the bottom.
+
+#include "imaging/gdiplus.h"
+#include "imaging/picture_source.h"
+#include "imaging/pixel_buffer.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace imaging::decode {
+
+struct JpegHeader {
+    int width = 0;   // as stored, before the orientation is applied
+    int height = 0;
+    int orientation = 1;
+    float dpiX = 96;
+    float dpiY = 96;
+    bool progressive = false;
+    bool cmyk = false;  // CMYK or YCCK, converted to RGB here
+};
+
+// The side libjpeg produces when it decodes `side` pixels at n/8.
+constexpr int JpegScaledSide(int side, int numerator) {
+    return static_cast<int>((static_cast<long long>(side) * numerator + 7) / 8);
+}
+
+class JpegDecompressor {
+public:
+    JpegDecompressor();
+    ~JpegDecompressor();
+    JpegDecompressor(const JpegDecompressor&) = delete;
+    JpegDecompressor& operator=(const JpegDecompressor&) = delete;
+
+    // Opens the file and reads its header.
+    Status Open(const QString& path);
+    const JpegHeader& header() const { return header_; }
+    // Decodes the stored picture at numerator/8 (1..8) into `out` as Rgb8.
+    // The size is checked against `limits` before anything is allocated.
+    Status Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    JpegHeader header_;
+};
+
+}  // namespace imaging::decode

@@ -1,0 +1,88 @@
+// The JPEG picture source. Opening reads the header only; each decode runs
+// a fresh pass of the decompressor over the file and then turns the result
+// upright by the EXIF orientation.
+#include "imaging/decode/jpeg_source.h"
+
+#include "imaging/decode/jpeg_decompressor.h"
+#include "imaging/decode/orientation.h"
+
+#include <algorithm>
+
+namespace imaging::decode {
+namespace {
+
+class JpegSource final : public PictureSource {
+public:
+    JpegSource(QString path, DecodeLimits limits, const JpegHeader& header)
+        : path_(std::move(path)), limits_(limits), header_(header),
+          dimensions_{{FrameDimensionPage, 1}} {}
+
+    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
+    float HorizontalResolution() const override { return header_.dpiX; }
+    float VerticalResolution() const override { return header_.dpiY; }
+
+    Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
+        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        const bool swap = OrientationSwapsAxes(header_.orientation);
+        width = swap ? header_.height : header_.width;
+        height = swap ? header_.width : header_.height;
+        return Status::Ok;
+    }
+
+    Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
+        return Decode(dimension, index, 8, out);
+    }
+
+    Status DecodeFrameForSize(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                              PixelBuffer& out) override {
+        const int n = JpegScaleNumeratorFor(header_.width, header_.height, header_.orientation, minWidth, minHeight);
+        return Decode(dimension, index, n, out);
+    }
+
+private:
+    Status Decode(const GUID& dimension, std::uint32_t index, int numerator, PixelBuffer& out) {
+        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        JpegDecompressor decompressor;
+        if (Status s = decompressor.Open(path_); s != Status::Ok) return s;
+        // The file changed under us since it was opened.
+        if (decompressor.header().width != header_.width || decompressor.header().height != header_.height)
+            return Status::GenericError;
+        if (Status s = decompressor.Decode(numerator, limits_, out); s != Status::Ok) return s;
+        if (!ApplyOrientation(out, header_.orientation)) {
+            out.Reset();
+            return Status::OutOfMemory;
+        }
+        return Status::Ok;
+    }
+
+    QString path_;
+    DecodeLimits limits_;
+    JpegHeader header_;
+    std::vector<FrameDimension> dimensions_;
+};
+
+}  // namespace
+
+int JpegScaleNumeratorFor(int storedWidth, int storedHeight, int orientation, int minWidth, int minHeight) {
+    const bool swap = OrientationSwapsAxes(orientation);
+    const int needW = std::max(1, swap ? minHeight : minWidth);
+    const int needH = std::max(1, swap ? minWidth : minHeight);
+    for (int n = 1; n < 8; ++n)
+        if (JpegScaledSide(storedWidth, n) >= needW && JpegScaledSide(storedHeight, n) >= needH) return n;
+    return 8;
+}
+
+Status OpenJpegSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
+    JpegDecompressor decompressor;
+    if (Status s = decompressor.Open(path); s != Status::Ok) return s;
+    const JpegHeader& h = decompressor.header();
+    const std::int64_t pixels = static_cast<std::int64_t>(h.width) * h.height;
+    if (h.width <= 0 || h.height <= 0) return Status::GenericError;
+    if (h.width > limits.maxSide || h.height > limits.maxSide || pixels > limits.maxPixels ||
+        pixels * 3 > limits.maxBytes)
+        return Status::OutOfMemory;
+    source = std::make_unique<JpegSource>(path, limits, h);
+    return Status::Ok;
+}
+
+}  // namespace imaging::decode

@@ -1,0 +1,77 @@
+// OpenPictureSource: the one entry point of the decoders. The first bytes
+// of the file pick the decoder; the file's name is never consulted.
+//   JPEG                     -> libjpeg-turbo
+//   RAW containers           -> LibRaw
+//   TIFF                     -> LibRaw first when the first directory has a
+//                               Make or DNGVersion tag (Qt's TIFF reader
+//                               would decode a DNG or NEF as its tiny
+//                               preview), Qt when LibRaw declines it
+//   WMF, EMF                 -> the metafile player, when it is built
+//   anything else            -> Qt's readers, deciding by content
+#include "imaging/decode/file_signature.h"
+#include "imaging/decode/jpeg_source.h"
+#include "imaging/decode/qt_source.h"
+#include "imaging/decode/raw_source.h"
+#include "imaging/decode/tiff_directory.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef TESS_HAVE_METAFILE
+#include "imaging/metafile/metafile_source.h"
+#endif
+
+namespace imaging {
+namespace {
+
+bool TiffLooksLikeCameraRaw(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const decode::TiffSummary summary = decode::ReadTiffSummary(file);
+    return summary.valid && (summary.hasDngVersion || summary.hasMake);
+}
+
+// ---- The metafile player plugs in here. ----
+// When imaging/metafile/ is part of the build it provides
+//   bool metafile::LooksLikeMetafile(const QByteArray& firstBytes);
+//   Status metafile::OpenMetafileSource(const QString& path, const DecodeLimits&,
+//                                       std::unique_ptr<PictureSource>&);
+// Without it, a metafile is a format nobody here reads.
+Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLimits& limits,
+                    std::unique_ptr<PictureSource>& source) {
+#ifdef TESS_HAVE_METAFILE
+    if (metafile::LooksLikeMetafile(head)) return metafile::OpenMetafileSource(path, limits, source);
+#else
+    (void)path;
+    (void)head;
+    (void)limits;
+    (void)source;
+#endif
+    return Status::UnknownImageFormat;
+}
+
+}  // namespace
+
+Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
+    source.reset();
+    if (QFileInfo(path).isDir()) return Status::FileNotFound;
+    QByteArray head;
+    if (Status s = decode::ReadFileHead(path, decode::kSignatureBytes, head); s != Status::Ok) return s;
+    if (head.isEmpty()) return Status::UnknownImageFormat;
+
+    switch (decode::SniffFileKind(head)) {
+        case decode::FileKind::Jpeg: return decode::OpenJpegSource(path, limits, source);
+        case decode::FileKind::CameraRaw: return decode::OpenRawSource(path, limits, source);
+        case decode::FileKind::Metafile: return OpenMetafile(path, head, limits, source);
+        case decode::FileKind::Tiff:
+            if (TiffLooksLikeCameraRaw(path)) {
+                const Status s = decode::OpenRawSource(path, limits, source);
+                if (s != Status::UnknownImageFormat) return s;
+            }
+            return decode::OpenQtSource(path, limits, source);
+        case decode::FileKind::Other: break;
+    }
+    return decode::OpenQtSource(path, limits, source);
+}
+
+}  // namespace imaging
