@@ -122,7 +122,7 @@ private:
     void checkTextPositionAgainstPhoto();
     std::optional<std::size_t> selectedFrameDimension() const;
     void selectFrame(std::size_t dimension, std::uint32_t frame);
-    void stampOverlayText(imaging::GpGraphics* graphics);
+    void checkOverlayPosition(int& x, int& y);
     // The (dimension, frame) the preview shows, once a picture is loaded.
     std::optional<std::pair<std::size_t, std::uint32_t>> shownFrame_;
 };

@@ -6,7 +6,6 @@
 #include "tests/dialog/test_pictures.h"
 
 #include "app/settings_access.h"
-#include "dialog/rotate_flip_choice.h"
 #include "resources/resource_ids.h"
 
 #include <QDir>
@@ -15,8 +14,6 @@
 #include <QImageReader>
 
 namespace {
-
-using imaging::RotateFlipType;
 
 class ConvertTest : public DialogTest {
 protected:
@@ -54,22 +51,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(RotateFlipChoice, EveryAngleAndFlipHasItsValue) {
-    EXPECT_EQ(RotateFlipFor(0, 0), RotateFlipType::RotateNoneFlipNone);
-    EXPECT_EQ(RotateFlipFor(0, 1), RotateFlipType::RotateNoneFlipX);
-    EXPECT_EQ(RotateFlipFor(0, 2), RotateFlipType::RotateNoneFlipY);
-    EXPECT_EQ(RotateFlipFor(90, 0), RotateFlipType::Rotate90FlipNone);
-    EXPECT_EQ(RotateFlipFor(90, 1), RotateFlipType::Rotate90FlipX);
-    EXPECT_EQ(RotateFlipFor(90, 2), RotateFlipType::Rotate90FlipY);
-    EXPECT_EQ(RotateFlipFor(180, 1), RotateFlipType::RotateNoneFlipY);  // same as a vertical flip alone
-    EXPECT_EQ(RotateFlipFor(180, 2), RotateFlipType::RotateNoneFlipX);
-    EXPECT_EQ(RotateFlipFor(270, 0), RotateFlipType::Rotate270FlipNone);
-    EXPECT_EQ(static_cast<int>(*RotateFlipFor(270, 2)), 5);
-    EXPECT_FALSE(RotateFlipFor(45, 0).has_value());
-    EXPECT_FALSE(RotateFlipFor(90, 3).has_value());
-    EXPECT_FALSE(IsKnownRotateAngle(45));
-}
 
 TEST_F(ConvertTest, WithoutAPhotoConvertAsksForOneAndWritesNothing) {
     const std::string printed = convert();
