@@ -47,6 +47,14 @@ void CTessalineDlg::buildMessageMap() {
 
     // Opening a photo, frames, output size and file, Convert.
     const std::vector<MessageMapEntry> photoRoutes = {
+        command(IDC_BUTTON_OPEN_PHOTO, &CTessalineDlg::OnOpenPhoto),
+        command(IDC_BUTTON_CONVERT, &CTessalineDlg::OnConvert),
+        command(IDC_BUTTON_OUTPUT_FILE_BROWSE, &CTessalineDlg::OnBrowseOutputFile),
+        command(IDC_BUTTON_BASE_WIDTH, &CTessalineDlg::OnBaseWidth),
+        command(IDC_BUTTON_BASE_HEIGHT, &CTessalineDlg::OnBaseHeight),
+        notify(IDC_EDIT_FRAME_NUMBER, EN_KILLFOCUS, &CTessalineDlg::OnFrameNumberKillFocus),
+        notify(IDC_COMBO_FRAME_DIMENSION, CBN_SELCHANGE, &CTessalineDlg::OnFrameDimensionChange),
+        notify(IDC_EDIT_FRAME_NUMBER, EN_UPDATE, &CTessalineDlg::OnFrameNumberUpdate),
     };
 
     // The text stamp's font, colour and position.
