@@ -7,10 +7,9 @@
 
 #include <QWidget>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(AboutDialogTemplate(), parent) {
-    // OK (identifier 1) ends the box like Enter does.
-    SetMessageMap({{WM_COMMAND, IDOK, BN_CLICKED, [this] { OnOK(); }}});
-}
+// The message map stays empty: OK (identifier 1), Enter, Esc and the close
+// box end the box through the framework's own handling.
+CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(AboutDialogTemplate(), parent) {}
 
 CAboutDlg::~CAboutDlg() = default;
 

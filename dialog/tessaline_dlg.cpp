@@ -59,10 +59,14 @@ void CTessalineDlg::buildMessageMap() {
 
     // The text stamp's font, colour and position.
     const std::vector<MessageMapEntry> overlayRoutes = {
+        command(IDC_BUTTON_FONT, &CTessalineDlg::OnFont),
+        notify(IDC_EDIT_TEXT_X, EN_KILLFOCUS, &CTessalineDlg::OnTextXKillFocus),
+        notify(IDC_EDIT_TEXT_Y, EN_KILLFOCUS, &CTessalineDlg::OnTextYKillFocus),
     };
 
     // The popup menu's commands.
     const std::vector<MessageMapEntry> menuRoutes = {
+        {WM_COMMAND, IDM_POPUPMENU_FONT, MENU_COMMAND, [this] { OnInterfaceFont(); }},
     };
 
     for (const auto* routes : {&photoRoutes, &overlayRoutes, &menuRoutes})
@@ -86,6 +90,15 @@ std::intptr_t CTessalineDlg::WindowProc(std::uint32_t message, std::uint32_t wPa
         return 0;
     }
     // The popup menu's hooks: language commands first, then the right button.
+    if (message == WM_COMMAND) {
+        const int id = LOWORD(wParam);
+        if (id >= IDM_LANGUAGE_FIRST && id <= IDM_LANGUAGE_LAST) OnLanguageCommand(id);
+        // ... and the command goes on through the ordinary routing.
+    } else if (message == WM_RBUTTONUP) {
+        const auto position = static_cast<std::uint32_t>(lParam);
+        ShowLanguageMenu(QPoint(LOWORD(position), HIWORD(position)));
+        return 0;
+    }
 
     return CDialog::WindowProc(message, wParam, lParam);
 }

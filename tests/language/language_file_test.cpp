@@ -233,3 +233,36 @@ TEST_F(LanguageFileTest, AnAbsurdStoredFontIsRefusedWithAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random bytes under every kind of name: loading must neither crash nor
+// leave anything but whole characters.
+TEST_F(LanguageFileTest, RandomBytesLoadSafelyUnderEveryEncoding) {
+    std::uint32_t state = 12345;
+    const auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<char>((state >> 16) & 0xFF);
+    };
+    QByteArray noise("[DIALOG]\nIDC_BUTTON_CONVERT=");
+    for (int i = 0; i < 20000; ++i) noise.append(i % 97 == 0 ? '\n' : next());
+    for (const char* name : {"Japanese", "Chinese_Traditional", "Korean", "Vietnamese", "Thai", "German_utf-8",
+                             "Russian_unicode", "Klingon"}) {
+        services.messageBoxes.clear();
+        load(QString::fromLatin1(name) + QStringLiteral(".ini"), noise, QString::fromLatin1(name));
+        for (const LanguageEntry& entry : language.GetDialogTexts()) {
+            EXPECT_LE(entry.text.size(), 2047);
+            for (qsizetype i = 0; i < entry.text.size(); ++i) {
+                const QChar c = entry.text.at(i);
+                if (c.isHighSurrogate()) {
+                    ASSERT_LT(i + 1, entry.text.size());
+                    EXPECT_TRUE(entry.text.at(++i).isLowSurrogate());
+                } else {
+                    EXPECT_FALSE(c.isLowSurrogate());
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
