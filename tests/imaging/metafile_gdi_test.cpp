@@ -177,3 +177,20 @@ TEST(MetafileGdi, EscapementTurnsTheBaseline) {
     EXPECT_GT(above, 200);
     EXPECT_EQ(right, 0);
 }
+
+TEST(MetafileGdi, ExtremeFontFieldsStillPlay) {
+    // The most negative escapement and height a file can hold.
+    EmfWriter w = Picture();
+    Bytes font;
+    font.u32(1).i32(INT32_MIN).i32(INT32_MAX).i32(INT32_MIN).i32(0).i32(INT32_MIN).u8(1).u8(1).u8(1).u8(0).u32(0);
+    while (font.size() < 4 + 92) font.u8(0);
+    w.Record(82, font).Record(37, {1});
+    Bytes text;
+    text.i32(0).i32(0).i32(-1).i32(-1).u32(1).f32(1).f32(1);
+    text.i32(10).i32(10).u32(2).u32(76).u32(0).i32(0).i32(0).i32(-1).i32(-1).u32(0);
+    text.u16('A').u16('B');
+    w.Record(84, text);
+    PixelBuffer out;
+    EXPECT_EQ(Render(w.Finish(), out), Status::Ok);
+    EXPECT_EQ(out.width(), 200);
+}
