@@ -141,6 +141,7 @@ bool EmfPlayer::PlayDrawing(std::uint32_t type, ByteReader& r) {
     case 84: PlayText(r, true); break;
     case 108: PlaySmallText(r); break;
     case 114: PlayAlphaBlend(r); break;
+    case 118: PlayGradientFill(r); break;
     default: return false;  // unknown or not drawn: skipped
     }
     return true;

@@ -107,7 +107,7 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     // Escapement turns the baseline counterclockwise as seen on the page; a
     // rotated world transform turns it further.
     const double worldAngle = std::atan2(state_.world.m12(), state_.world.m11()) * 180 / std::numbers::pi;
-    const double angle = -f.escapement / 10.0 + worldAngle;
+    const double angle = -static_cast<double>(f.escapement) / 10.0 + worldAngle;
 
     double x0 = 0;
     switch (state_.textAlign & TA_HMASK) {

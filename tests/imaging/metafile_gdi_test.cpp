@@ -177,3 +177,51 @@ TEST(MetafileGdi, EscapementTurnsTheBaseline) {
     EXPECT_GT(above, 200);
     EXPECT_EQ(right, 0);
 }
+
+TEST(MetafileGdi, ExtremeFontFieldsStillPlay) {
+    // The most negative escapement and height a file can hold.
+    EmfWriter w = Picture();
+    Bytes font;
+    font.u32(1).i32(INT32_MIN).i32(INT32_MAX).i32(INT32_MIN).i32(0).i32(INT32_MIN).u8(1).u8(1).u8(1).u8(0).u32(0);
+    while (font.size() < 4 + 92) font.u8(0);
+    w.Record(82, font).Record(37, {1});
+    Bytes text;
+    text.i32(0).i32(0).i32(-1).i32(-1).u32(1).f32(1).f32(1);
+    text.i32(10).i32(10).u32(2).u32(76).u32(0).i32(0).i32(0).i32(-1).i32(-1).u32(0);
+    text.u16('A').u16('B');
+    w.Record(84, text);
+    PixelBuffer out;
+    EXPECT_EQ(Render(w.Finish(), out), Status::Ok);
+    EXPECT_EQ(out.width(), 200);
+}
+
+TEST(MetafileGdi, GradientFillShadesRectanglesAndTriangles) {
+    auto vertex = [](Bytes& b, int x, int y, QRgb c) {
+        b.i32(x).i32(y).u16(static_cast<std::uint16_t>(qRed(c) << 8)).u16(static_cast<std::uint16_t>(qGreen(c) << 8))
+            .u16(static_cast<std::uint16_t>(qBlue(c) << 8)).u16(0);
+    };
+    EmfWriter w = Picture();
+    Bytes rect;
+    rect.i32(0).i32(0).i32(0).i32(0).u32(2).u32(1).u32(0);  // two vertices, one rectangle, across
+    vertex(rect, 0, 0, kRed);
+    vertex(rect, 200, 100, kBlue);
+    rect.u32(0).u32(1);
+    w.Record(118, rect);
+    Bytes tri;
+    tri.i32(0).i32(0).i32(0).i32(0).u32(3).u32(2).u32(2);  // three vertices, two triangles
+    vertex(tri, 0, 110, kRed);
+    vertex(tri, 200, 110, kGreen);
+    vertex(tri, 100, 200, kBlue);
+    tri.u32(0).u32(1).u32(2);
+    tri.u32(0).u32(1).u32(7);  // an index past the vertices: skipped
+    w.Record(118, tri);
+    PixelBuffer out;
+    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
+    EXPECT_TRUE(Near(Pixel(out, 2, 50), kRed, 12));
+    EXPECT_TRUE(Near(Pixel(out, 197, 50), kBlue, 12));
+    EXPECT_TRUE(Near(Pixel(out, 100, 50), qRgb(128, 0, 128), 12));
+    EXPECT_TRUE(Near(Pixel(out, 10, 112), kRed, 30));
+    EXPECT_TRUE(Near(Pixel(out, 190, 112), kGreen, 30));
+    EXPECT_TRUE(Near(Pixel(out, 100, 195), kBlue, 30));
+    EXPECT_EQ(Pixel(out, 10, 190), kWhite);
+}
