@@ -207,3 +207,35 @@ TEST_F(ConvertTest, TheChosenFrameIsTheOneConverted) {
     EXPECT_NEAR(centre.green(), wanted.green(), 12);
     EXPECT_NEAR(centre.blue(), wanted.blue(), 12);
 }
+
+TEST_F(ConvertTest, AFailedConversionAfterYesLeavesTheOldFileIntact) {
+    openPhoto();
+    // A file that cannot be read replaces the picture but keeps the sizes.
+    const QString broken = photos + QStringLiteral("/photo.png");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("no longer a picture");
+    file.close();
+    services.openFileAnswers.push_back(broken);
+    click(IDC_BUTTON_OPEN_PHOTO);
+    writeOldFile("the user's picture");
+    services.messageBoxes.clear();
+    services.messageBoxAnswers.push_back(IDYES);
+    const std::string printed = convert();
+    // The empty picture has no resolution either, so 113 comes first.
+    EXPECT_EQ(services.messageTexts().mid(1), (QStringList{QStringLiteral("Failed to SetResolution!"),
+                                                           QStringLiteral("Failed to convert photo!")}));
+    EXPECT_EQ(contentOf(outputPath()), QByteArray("the user's picture"));
+    EXPECT_TRUE(printed.empty());
+}
+
+TEST_F(ConvertTest, AQualityOutOfRangeIsReportedTwiceAndTheRunStillSaves) {
+    openPhoto();
+    dialog->SetDlgItemText(IDC_EDIT_QUALITY, QStringLiteral("150"));
+    const std::string printed = convert();
+    EXPECT_EQ(services.messageTexts(), (QStringList{QStringLiteral("Enter an integer between 1 and 100."),
+                                                    QStringLiteral("Enter an integer between 1 and 100.")}));
+    EXPECT_EQ(dialog->m_quality, 150);
+    EXPECT_FALSE(printed.empty());
+    EXPECT_TRUE(QFile::exists(outputPath()));
+}
