@@ -62,46 +62,48 @@ bool IsRegistryKeySet() { return store() != nullptr; }
 
 QString ProfileFilePath() { return store() ? store()->fileName() : QString(); }
 
-std::int32_t GetProfileInt(const QString& section, const QString& key, std::int32_t defaultValue) {
+namespace {
+
+// The stored value, or an invalid variant when there is none.
+QVariant readValue(const QString& section, const QString& key) {
     QSettings* s = store().get();
-    if (!s) return defaultValue;
+    if (!s) return {};
     s->sync();  // another copy of the program may have written meanwhile
     const QString storedKey = enterSection(*s, section, key);
     const QVariant value = s->value(storedKey);
     s->endGroup();
+    return value;
+}
+
+bool writeValue(const QString& section, const QString& key, const QVariant& value) {
+    QSettings* s = store().get();
+    if (!s) return false;
+    const QString storedKey = enterSection(*s, section, key);
+    s->setValue(storedKey, value);
+    s->endGroup();
+    s->sync();
+    if (writeObserver()) writeObserver()(section, key);
+    return s->status() == QSettings::NoError;
+}
+
+}  // namespace
+
+std::int32_t GetProfileInt(const QString& section, const QString& key, std::int32_t defaultValue) {
+    const QVariant value = readValue(section, key);
     if (!value.isValid()) return defaultValue;
     return toInt32(value).value_or(defaultValue);
 }
 
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue) {
-    QSettings* s = store().get();
-    if (!s) return defaultValue;
-    s->sync();
-    const QString storedKey = enterSection(*s, section, key);
-    const QVariant value = s->value(storedKey);
-    s->endGroup();
+    const QVariant value = readValue(section, key);
     if (!value.isValid() || !value.canConvert<QString>()) return defaultValue;
     return value.toString();
 }
 
 bool WriteProfileInt(const QString& section, const QString& key, std::int32_t value) {
-    QSettings* s = store().get();
-    if (!s) return false;
-    const QString storedKey = enterSection(*s, section, key);
-    s->setValue(storedKey, value);
-    s->endGroup();
-    s->sync();
-    if (writeObserver()) writeObserver()(section, key);
-    return s->status() == QSettings::NoError;
+    return writeValue(section, key, value);
 }
 
 bool WriteProfileString(const QString& section, const QString& key, const QString& value) {
-    QSettings* s = store().get();
-    if (!s) return false;
-    const QString storedKey = enterSection(*s, section, key);
-    s->setValue(storedKey, value);
-    s->endGroup();
-    s->sync();
-    if (writeObserver()) writeObserver()(section, key);
-    return s->status() == QSettings::NoError;
+    return writeValue(section, key, value);
 }

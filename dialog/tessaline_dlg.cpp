@@ -47,6 +47,14 @@ void CTessalineDlg::buildMessageMap() {
 
     // Opening a photo, frames, output size and file, Convert.
     const std::vector<MessageMapEntry> photoRoutes = {
+        command(IDC_BUTTON_OPEN_PHOTO, &CTessalineDlg::OnOpenPhoto),
+        command(IDC_BUTTON_CONVERT, &CTessalineDlg::OnConvert),
+        command(IDC_BUTTON_OUTPUT_FILE_BROWSE, &CTessalineDlg::OnBrowseOutputFile),
+        command(IDC_BUTTON_BASE_WIDTH, &CTessalineDlg::OnBaseWidth),
+        command(IDC_BUTTON_BASE_HEIGHT, &CTessalineDlg::OnBaseHeight),
+        notify(IDC_EDIT_FRAME_NUMBER, EN_KILLFOCUS, &CTessalineDlg::OnFrameNumberKillFocus),
+        notify(IDC_COMBO_FRAME_DIMENSION, CBN_SELCHANGE, &CTessalineDlg::OnFrameDimensionChange),
+        notify(IDC_EDIT_FRAME_NUMBER, EN_UPDATE, &CTessalineDlg::OnFrameNumberUpdate),
     };
 
     // The text stamp's font, colour and position.
@@ -58,6 +66,7 @@ void CTessalineDlg::buildMessageMap() {
 
     // The popup menu's commands.
     const std::vector<MessageMapEntry> menuRoutes = {
+        {WM_COMMAND, IDM_POPUPMENU_FONT, MENU_COMMAND, [this] { OnInterfaceFont(); }},
     };
 
     for (const auto* routes : {&photoRoutes, &overlayRoutes, &menuRoutes})
@@ -81,6 +90,15 @@ std::intptr_t CTessalineDlg::WindowProc(std::uint32_t message, std::uint32_t wPa
         return 0;
     }
     // The popup menu's hooks: language commands first, then the right button.
+    if (message == WM_COMMAND) {
+        const int id = LOWORD(wParam);
+        if (id >= IDM_LANGUAGE_FIRST && id <= IDM_LANGUAGE_LAST) OnLanguageCommand(id);
+        // ... and the command goes on through the ordinary routing.
+    } else if (message == WM_RBUTTONUP) {
+        const auto position = static_cast<std::uint32_t>(lParam);
+        ShowLanguageMenu(QPoint(LOWORD(position), HIWORD(position)));
+        return 0;
+    }
 
     return CDialog::WindowProc(message, wParam, lParam);
 }

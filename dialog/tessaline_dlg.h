@@ -25,6 +25,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 struct Menu;
@@ -113,4 +115,14 @@ private:
 
     bool imagingStarted_ = false;
     QImage previewImage_;
+
+    // Opening a photo, the frame controls and the conversion
+    // (open_photo.cpp, convert.cpp).
+    void rebuildFrameDimensionList();
+    void checkTextPositionAgainstPhoto();
+    std::optional<std::size_t> selectedFrameDimension() const;
+    void selectFrame(std::size_t dimension, std::uint32_t frame);
+    void checkOverlayPosition(int& x, int& y);
+    // The (dimension, frame) the preview shows, once a picture is loaded.
+    std::optional<std::pair<std::size_t, std::uint32_t>> shownFrame_;
 };

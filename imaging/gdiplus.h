@@ -196,6 +196,13 @@ void GdiplusShutdown(std::uintptr_t token);
 
 // Always sets `image`: on failure to a picture whose operations fail.
 Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image);
+// Beyond the classic set: loads frame `frame` of the picture's first
+// dimension for a caller that will shrink it to at least minWidth x
+// minHeight. A decoder that can decode smaller for free (JPEG) may make a
+// frame of any size down to that; the picture then measures that size.
+// 0 x 0 decodes in full. Always sets `image`, as the load above.
+Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
+                             std::unique_ptr<GpImage>& image);
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width);
 Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height);
 Status GdipGetImageHorizontalResolution(const GpImage* image, float* dpi);

@@ -30,7 +30,8 @@ QWidget* createWidget(const ControlTemplate& c, QWidget* window, QButtonGroup*& 
         label->setTextFormat(Qt::PlainText);
         label->setText(c.text);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(true);
+        // Texts wrap only where the template leaves room for a second line.
+        label->setWordWrap(c.height >= 16);
         return label;
     }
     case ControlKind::BlackFrame: return new PaintSurface(window);

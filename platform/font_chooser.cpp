@@ -13,8 +13,12 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QPixmap>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -48,14 +52,16 @@ public:
         connect(this, &QComboBox::activated, this, [this](int index) {
             if (itemData(index).toInt() != -1) {
                 colour_ = itemData(index).toUInt();
-                return;
+            } else {
+                const QColor picked = QColorDialog::getColor(toQColor(colour_), this);
+                if (picked.isValid()) colour_ = fromQColor(picked);
+                select(colour_);
             }
-            const QColor picked = QColorDialog::getColor(toQColor(colour_), this);
-            if (picked.isValid()) colour_ = fromQColor(picked);
-            select(colour_);
+            if (changed_) changed_(colour_);
         });
     }
     COLORREF colour() const { return colour_; }
+    void onChanged(std::function<void(COLORREF)> changed) { changed_ = std::move(changed); }
 
 private:
     void select(COLORREF c) {
@@ -66,11 +72,27 @@ private:
             return;
         }
         // A colour outside the basic sixteen gets an entry of its own.
-        insertItem(count() - 1, swatch(c), QStringLiteral("#%1").arg(fromQColor(toQColor(c)), 6, 16, QChar('0')), c);
+        insertItem(count() - 1, swatch(c), toQColor(c).name(), c);
         setCurrentIndex(count() - 2);
     }
     COLORREF colour_ = 0;
+    std::function<void(COLORREF)> changed_;
 };
+
+// The font dialog's sample line (the one centred edit among its fields), so
+// that the sample can show the chosen colour too.
+QLineEdit* sampleOf(QFontDialog& fonts) {
+    for (QLineEdit* edit : fonts.findChildren<QLineEdit*>())
+        if (edit->alignment() & Qt::AlignHCenter) return edit;
+    return nullptr;
+}
+
+void paintSample(QLineEdit* sample, COLORREF colour) {
+    if (!sample) return;
+    QPalette palette = sample->palette();
+    palette.setColor(QPalette::Text, toQColor(colour));
+    sample->setPalette(palette);
+}
 
 // The chooser works in points, the descriptions in pixels at 96 DPI. Sizes
 // are converted at that fixed resolution rather than the screen's, so that a
@@ -90,13 +112,21 @@ std::optional<FontChoice> RunFontChooser(QWidget* owner, const FontRequest& requ
     auto* layout = new QVBoxLayout(&dialog);  // owned by the dialog
     auto* fonts = new QFontDialog(chooserFont(request.font), &dialog);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    // Turned from a window into a child, the font dialog is hidden until
+    // shown again.
     fonts->setWindowFlags(Qt::Widget);
+    fonts->setVisible(true);
     layout->addWidget(fonts);
     ColourBox* colours = nullptr;
     if (request.effects) {
         auto* row = new QHBoxLayout;  // owned by the outer layout
-        row->addWidget(new QLabel(QObject::tr("&Colour:"), &dialog));
+        auto* label = new QLabel(QObject::tr("&Colour:"), &dialog);
         colours = new ColourBox(request.color, &dialog);
+        label->setBuddy(colours);
+        QLineEdit* sample = sampleOf(*fonts);
+        paintSample(sample, request.color);
+        colours->onChanged([sample](COLORREF colour) { paintSample(sample, colour); });
+        row->addWidget(label);
         row->addWidget(colours, 1);
         layout->addLayout(row);
     }

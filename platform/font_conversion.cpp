@@ -39,8 +39,10 @@ LOGFONTW LogFontFromFont(const QFont& font) {
     lf.lfItalic = font.italic() ? 1 : 0;
     lf.lfUnderline = font.underline() ? 1 : 0;
     lf.lfStrikeOut = font.strikeOut() ? 1 : 0;
-    QString family = font.families().isEmpty() ? font.family() : font.families().constFirst();
-    if (family.isEmpty()) family = QFontInfo(font).family();
+    // The face the font is really shown in: a requested face this desktop
+    // lacks has been replaced by a similar one, and that is what a user sees.
+    QString family = QFontInfo(font).family();
+    if (family.isEmpty()) family = font.families().isEmpty() ? font.family() : font.families().constFirst();
     lf.setFaceName(family);
     return lf;
 }

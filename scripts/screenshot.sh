@@ -9,9 +9,14 @@ out=${1:-$root/build/screenshot.png}
 wait_seconds=${2:-3}
 display=:${TESS_DISPLAY:-93}
 TESS_WITH_DISPLAY_TOOLS=1 "$root/scripts/setup-debian.sh" >/dev/null
+# A home of its own: the user's settings are not touched, and a pictures
+# folder exists as on a desktop.
+home=$(mktemp -d)
+mkdir -p "$home/Pictures"
+export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_PICTURES_DIR=$home/Pictures
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
 xvfb=$!
-trap 'kill "$app" "$xvfb" 2>/dev/null || true' EXIT
+trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 sleep 1
 DISPLAY=$display "${TESS_BUILD_DIR:-$root/build}/tessaline" &
 app=$!

@@ -12,8 +12,12 @@ packages=(
   qt6-image-formats-plugins
   # tests
   libgtest-dev libgmock-dev
-  # fonts for the interface, the shipped languages and stamped text
-  fonts-dejavu-core fonts-noto-core fonts-noto-cjk
+  # fonts for the interface, the shipped languages and stamped text: Latin,
+  # Cyrillic, Greek and many more scripts in regular, bold and italic (Noto,
+  # DejaVu), Chinese, Japanese and Korean in regular and bold (Noto CJK), and
+  # faces metric-compatible with Arial, Times New Roman and Courier New, so
+  # that those names, common in settings from elsewhere, match closely
+  fonts-dejavu-core fonts-dejavu-extra fonts-noto-core fonts-noto-cjk fonts-liberation2
   # opening help and the home page
   xdg-utils
 )

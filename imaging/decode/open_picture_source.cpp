@@ -31,12 +31,9 @@ bool TiffLooksLikeCameraRaw(const QString& path) {
     return summary.valid && (summary.hasDngVersion || summary.hasMake);
 }
 
-// ---- The metafile player plugs in here. ----
-// When imaging/metafile/ is part of the build it provides
-//   bool LooksLikeMetafile(const QByteArray& firstBytes);
-//   Status OpenMetafileSource(const QString& path, const DecodeLimits&,
-//                             std::unique_ptr<PictureSource>&);
-// Without it, a metafile is a format nobody here reads.
+// The metafile player (imaging/metafile/metafile_source.h), when it is part
+// of the build; it checks the header itself once more before it reads the
+// whole file. Without it, a metafile is a format nobody here reads.
 Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLimits& limits,
                     std::unique_ptr<PictureSource>& source) {
 #ifdef TESS_HAVE_METAFILE

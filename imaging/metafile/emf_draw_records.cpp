@@ -41,8 +41,8 @@ std::vector<QPointF> ReadPoints(ByteReader& r, std::uint32_t count, bool small) 
 }
 
 QImage Crop(const QImage& image, const QRectF& source) {
-    const QRect wanted = source.normalized().toRect();
-    const QRect inside = wanted.intersected(image.rect());
+    // Cut to the image before rounding, so no far-off value meets an int.
+    const QRect inside = source.normalized().intersected(QRectF(image.rect())).toRect().intersected(image.rect());
     if (inside.isEmpty()) return QImage();
     return inside == image.rect() ? image : image.copy(inside);
 }
@@ -141,6 +141,7 @@ bool EmfPlayer::PlayDrawing(std::uint32_t type, ByteReader& r) {
     case 84: PlayText(r, true); break;
     case 108: PlaySmallText(r); break;
     case 114: PlayAlphaBlend(r); break;
+    case 118: PlayGradientFill(r); break;
     default: return false;  // unknown or not drawn: skipped
     }
     return true;

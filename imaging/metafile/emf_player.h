@@ -54,6 +54,7 @@ private:
     void PlayStretchDibits(ByteReader& r);
     void PlaySetDibitsToDevice(ByteReader& r);
     void PlayAlphaBlend(ByteReader& r);
+    void PlayGradientFill(ByteReader& r);
     std::optional<Dib> ReadBitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi, std::uint32_t offBits,
                                   std::uint32_t cbBits, std::uint32_t usage, bool keepAlpha) const;
 

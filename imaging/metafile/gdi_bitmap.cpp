@@ -4,6 +4,11 @@
 
 #include "imaging/metafile/gdi_device.h"
 
+#include <QLinearGradient>
+
+#include <algorithm>
+#include <cmath>
+
 namespace imaging::metafile {
 
 namespace {
@@ -60,6 +65,55 @@ void GdiDevice::AlphaBlendImage(const QRectF& dest, const QImage& source, double
     painter_.drawImage(QPointF(0, 0), source);
     painter_.resetTransform();
     painter_.setOpacity(1.0);
+}
+
+}  // namespace imaging::metafile
+
+namespace imaging::metafile {
+
+void GdiDevice::GradientRect(QPointF from, QPointF to, QRgb fromColor, QRgb toColor, bool horizontal) {
+    if (building_) return;
+    const QTransform t = LogicalToBitmap();
+    QLinearGradient gradient(t.map(from), horizontal ? t.map(QPointF(to.x(), from.y())) : t.map(QPointF(from.x(), to.y())));
+    gradient.setColorAt(0, QColor(fromColor));
+    gradient.setColorAt(1, QColor(toColor));
+    QPainterPath area;
+    area.addPolygon(t.map(QPolygonF(QRectF(from, to).normalized())));
+    area.closeSubpath();
+    painter_.resetTransform();
+    painter_.fillPath(area, gradient);
+}
+
+void GdiDevice::GradientTriangle(const QPointF (&corners)[3], const QRgb (&colors)[3]) {
+    if (building_) return;
+    const QTransform t = LogicalToBitmap();
+    const QPointF p[3] = {t.map(corners[0]), t.map(corners[1]), t.map(corners[2])};
+    const QRectF box = QPolygonF({p[0], p[1], p[2]}).boundingRect().intersected(WholePicture());
+    if (box.isEmpty()) return;
+    const double area = (p[1].x() - p[0].x()) * (p[2].y() - p[0].y()) - (p[2].x() - p[0].x()) * (p[1].y() - p[0].y());
+    if (std::fabs(area) < 1e-9) return;
+    // Each pixel of the triangle's box takes the corners' colours weighted
+    // by its barycentric coordinates; pixels outside stay transparent.
+    const QRect cells = box.toAlignedRect();
+    QImage shade(cells.size(), QImage::Format_ARGB32);
+    shade.fill(Qt::transparent);
+    for (int y = 0; y < cells.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(shade.scanLine(y));
+        const double py = cells.top() + y + 0.5;
+        for (int x = 0; x < cells.width(); ++x) {
+            const double px = cells.left() + x + 0.5;
+            const double w1 = ((px - p[0].x()) * (p[2].y() - p[0].y()) - (p[2].x() - p[0].x()) * (py - p[0].y())) / area;
+            const double w2 = ((p[1].x() - p[0].x()) * (py - p[0].y()) - (px - p[0].x()) * (p[1].y() - p[0].y())) / area;
+            const double w0 = 1 - w1 - w2;
+            if (w0 < 0 || w1 < 0 || w2 < 0) continue;
+            auto mix = [&](int (*channel)(QRgb)) {
+                return std::clamp(static_cast<int>(w0 * channel(colors[0]) + w1 * channel(colors[1]) + w2 * channel(colors[2]) + 0.5), 0, 255);
+            };
+            line[x] = qRgb(mix(qRed), mix(qGreen), mix(qBlue));
+        }
+    }
+    painter_.resetTransform();
+    painter_.drawImage(cells.topLeft(), shade);
 }
 
 }  // namespace imaging::metafile

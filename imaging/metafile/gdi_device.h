@@ -102,6 +102,11 @@ public:
     void StretchImage(const QRectF& dest, const QImage& source, std::uint32_t rop);
     // Alpha blending: `source` in premultiplied or straight form.
     void AlphaBlendImage(const QRectF& dest, const QImage& source, double constantAlpha);
+    // Gradient fills: a rectangle shading from one colour to another
+    // across (horizontal) or down, and a triangle shading between the
+    // colours of its corners. Points are logical.
+    void GradientRect(QPointF from, QPointF to, QRgb fromColor, QRgb toColor, bool horizontal);
+    void GradientTriangle(const QPointF (&corners)[3], const QRgb (&colors)[3]);
 
     QFont MakeFont(const Font& font, double pixelHeight) const;
 

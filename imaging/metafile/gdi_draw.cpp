@@ -302,6 +302,7 @@ void GdiDevice::AngleArc(QPointF centre, double radius, double startDegrees, dou
 
 void GdiDevice::SetPixel(QPointF p, ColorRef color) {
     const QPointF d = LogicalToBitmap().map(p);
+    if (!WholePicture().contains(d)) return;
     const int x = static_cast<int>(std::floor(d.x())), y = static_cast<int>(std::floor(d.y()));
     painter_.resetTransform();
     painter_.fillRect(QRect(x, y, 1, 1), QColor(Color(color)));

@@ -78,11 +78,14 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     const Font& f = state_.font;
     const double sx = ScaleX(), sy = ScaleY();
     const double logicalHeight = f.height == 0 ? 12 : std::abs(static_cast<double>(f.height));
-    QFont font = MakeFont(f, logicalHeight * sy);
+    // Characters far taller than the picture show nothing but cost a lot
+    // to rasterise: cap them at twice the picture's larger side.
+    const double cap = 2.0 * std::max(target_.width(), target_.height());
+    QFont font = MakeFont(f, std::min(logicalHeight * sy, cap));
     if (f.width > 0) {
         const QFontMetricsF natural(font);
         const double average = natural.averageCharWidth();
-        if (average > 0) font.setStretch(std::clamp(static_cast<int>(100 * f.width * sx / average), 1, 4000));
+        if (average > 0) font.setStretch(static_cast<int>(std::clamp(100.0 * f.width * sx / average, 1.0, 4000.0)));
     }
     const QFontMetricsF metrics(font);
 
@@ -104,7 +107,7 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     // Escapement turns the baseline counterclockwise as seen on the page; a
     // rotated world transform turns it further.
     const double worldAngle = std::atan2(state_.world.m12(), state_.world.m11()) * 180 / std::numbers::pi;
-    const double angle = -f.escapement / 10.0 + worldAngle;
+    const double angle = -static_cast<double>(f.escapement) / 10.0 + worldAngle;
 
     double x0 = 0;
     switch (state_.textAlign & TA_HMASK) {

@@ -73,13 +73,28 @@ bool WalkWmf(ByteReader r, std::size_t first, QRectF* window) {
     return r.remaining() == 0 || r.remaining() < 6;
 }
 
-bool WalkEmf(ByteReader r) {
+// Walks the EMF records; false when one runs past the end of the file.
+// `plusOnly` tells of an EMF+ header that does not promise EMF records for
+// the same drawing (a file only an EMF+ player could draw).
+bool WalkEmf(ByteReader r, bool& plusOnly) {
+    bool seenPlusHeader = false;
     while (r.remaining() >= 8) {
         const std::size_t start = r.position();
         const std::uint32_t type = r.U32();
         const std::uint32_t size = r.U32();
         if (size < 8 || size % 4 != 0 || size > r.size() - start) return false;
         if (type == 14) return true;  // EMR_EOF
+        if (type == 70 && !seenPlusHeader && size >= 20) {
+            ByteReader comment = r.Slice(start, size);
+            comment.Seek(12);
+            const std::uint32_t identifier = comment.U32();
+            const std::uint16_t plusType = comment.U16();
+            const std::uint16_t plusFlags = comment.U16();
+            if (!comment.failed() && identifier == 0x2B464D45 && plusType == 0x4001) {  // "EMF+", header
+                seenPlusHeader = true;
+                plusOnly = (plusFlags & 1) == 0;
+            }
+        }
         r.Seek(start + size);
     }
     return r.remaining() == 0;
@@ -146,7 +161,11 @@ std::optional<MetafileInfo> ProbeEmf(const QByteArray& file, Status& error) {
         umH = r.I32();
     }
     if (r.failed() || headerSize > static_cast<std::uint32_t>(file.size())) return error = Status::GenericError, std::nullopt;
-    if (!WalkEmf(Reader(file))) return error = Status::GenericError, std::nullopt;
+    bool plusOnly = false;
+    if (!WalkEmf(Reader(file), plusOnly)) return error = Status::GenericError, std::nullopt;
+    // Drawing such a file white would pass an empty picture off as the
+    // real one: it is refused instead.
+    if (plusOnly) return error = Status::NotImplemented, std::nullopt;
 
     MetafileInfo info;
     info.kind = MetafileKind::Emf;

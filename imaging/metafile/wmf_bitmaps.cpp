@@ -14,7 +14,8 @@ namespace {
 constexpr std::uint32_t kSrcCopy = 0x00CC0020;
 
 QImage Crop(const QImage& image, const QRectF& source) {
-    const QRect inside = source.normalized().toRect().intersected(image.rect());
+    // Cut to the image before rounding, so no far-off value meets an int.
+    const QRect inside = source.normalized().intersected(QRectF(image.rect())).toRect().intersected(image.rect());
     if (inside.isEmpty()) return QImage();
     return inside == image.rect() ? image : image.copy(inside);
 }

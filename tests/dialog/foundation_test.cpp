@@ -160,6 +160,7 @@ TEST_F(DialogTest, MovingTheSliderWithoutReleaseChangesNothing) {
 
 TEST_F(DialogTest, LeavingTheQualityFieldTakesTheNumberAndLeavesTheSlider) {
     createDialog();
+    services.messageBoxes.clear();  // the pictures-folder notice, where there is none
     typeAndLeave(IDC_EDIT_QUALITY, QStringLiteral("70abc"));
     EXPECT_EQ(dialog->m_quality, 70);
     EXPECT_EQ(qobject_cast<QSlider*>(dialog->GetDlgItem(IDC_SLIDER_QUALITY))->value(), 80);

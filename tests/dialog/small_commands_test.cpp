@@ -6,6 +6,7 @@
 #include "dialog/about_dlg.h"
 #include "dialog/links.h"
 #include "language/clanguage.h"
+#include "language/key_table.h"
 #include "resources/application_icon.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -13,8 +14,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -175,4 +178,47 @@ TEST_F(SmallCommandsTest, ThePopupMenusAboutRunsTheAboutBoxModally) {
     dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDM_ABOUT, MENU_COMMAND));
     EXPECT_EQ(shownCaption, QStringLiteral("About Tessaline"));
     EXPECT_FALSE(dialog->IsEnded());
+}
+
+// ---- The help's pages ------------------------------------------------------
+
+namespace {
+
+// The help folder of the source tree this test was built from.
+QDir SourceHelpFolder() {
+    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/dialog
+    dir.cdUp();
+    dir.cdUp();
+    dir.cd(QStringLiteral("help"));
+    return dir;
+}
+
+}  // namespace
+
+TEST(HelpPages, StartAtTheIntroductionAndLinkOnlyToPagesThatExist) {
+    const QDir help = SourceHelpFolder();
+    ASSERT_TRUE(help.exists(QStringLiteral("Introduction.htm"))) << help.path().toStdString();
+    ASSERT_TRUE(help.exists(QStringLiteral("style.css")));
+    const QStringList pages = help.entryList({QStringLiteral("*.htm")}, QDir::Files);
+    EXPECT_GE(pages.size(), 10);
+    const QRegularExpression link(QStringLiteral(R"(href="([^"#]+)(#[^"]*)?")"));
+    for (const QString& page : pages) {
+        QFile file(help.filePath(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(html.contains(QStringLiteral("<title>"))) << page.toStdString();
+        for (auto it = link.globalMatch(html); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            EXPECT_TRUE(help.exists(target)) << page.toStdString() << " links to " << target.toStdString();
+        }
+    }
+}
+
+TEST(HelpPages, TheLanguageFilePageListsEveryKeyALanguageFileCanHold) {
+    QFile file(SourceHelpFolder().filePath(QStringLiteral("language_files.htm")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (const LanguageKey& key : KeyTable())
+        EXPECT_TRUE(html.contains(QStringLiteral("<code>") + QString::fromUtf16(key.name) + QStringLiteral("</code>")))
+            << QString::fromUtf16(key.name).toStdString();
 }

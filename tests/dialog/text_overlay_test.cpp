@@ -6,6 +6,7 @@
 
 #include "app/profile_store.h"
 #include "app/settings_access.h"
+#include "language/clanguage.h"
 #include "platform/font_chooser.h"
 #include "platform/font_conversion.h"
 #include "resources/resource_ids.h"
@@ -13,7 +14,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -123,6 +127,26 @@ TEST_F(OverlayTest, AFirstStartStampsInTheDialogsOwnFontInBlack) {
     EXPECT_EQ(text(IDC_STATIC_FONT_NAME), dialog->m_overlayFont.faceName());
 }
 
+TEST_F(OverlayTest, WithoutAStoredFaceTheStampTakesTheTranslatedDialogsInterfaceFont) {
+    // A language that names the dialog's caption gives the dialog its
+    // interface font; the stamp's fallback is taken after that.
+    const QString home = MakeTempFolder();
+    QDir(home).mkdir(QStringLiteral("language"));
+    QFile file(home + QStringLiteral("/language/German.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[DIALOG]\r\nIDD_PROGRAM_JPG_CAPTION=Tessaline Deutsch\r\n");
+    file.close();
+    WriteProfileString(QStringLiteral("German"), QStringLiteral("lfFaceName"), QStringLiteral("DejaVu Serif"));
+    WriteProfileInt(QStringLiteral("German"), QStringLiteral("lfHeight"), -15);
+    TheLanguage().Initialize(home, QStringLiteral("German"));
+
+    createQuietDialog();
+    EXPECT_EQ(dialog->GetWindowText(), QStringLiteral("Tessaline Deutsch"));
+    EXPECT_EQ(dialog->m_overlayFont.faceName(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(dialog->m_overlayFont.lfHeight, -15);
+    EXPECT_EQ(text(IDC_STATIC_FONT_NAME), QStringLiteral("DejaVu Serif"));
+}
+
 TEST_F(OverlayTest, AStoredFaceIsKeptEvenWhenOtherFieldsAreDefaults) {
     WriteProfileString(QStringLiteral("CurrentFont"), QStringLiteral("lfFaceName"), QStringLiteral("Noto Sans"));
     createDialog();
@@ -154,7 +178,13 @@ TEST(FontChooser, OkAtOnceGivesBackTheStartingFontAndColour) {
     LOGFONTW lf = BoldFace(QStringLiteral("DejaVu Sans"), 40);
     lf.lfItalic = 1;
     lf.lfUnderline = 1;
-    AcceptChooserSoon();
+    AcceptChooserSoon([](QDialog& dialog) {
+        // Face, style and size lists are on screen, not only the colour row.
+        auto* fonts = dialog.findChild<QFontDialog*>();
+        ASSERT_NE(fonts, nullptr);
+        EXPECT_TRUE(fonts->isVisible());
+        EXPECT_EQ(fonts->currentFont().pointSizeF(), 30.0);
+    });
     const std::optional<FontChoice> choice = RunFontChooser(nullptr, FontRequest{lf, 0, true});
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->color, 0u);
@@ -175,6 +205,12 @@ TEST(FontChooser, OffersTheSixteenBasicColoursAndReturnsThePickedOne) {
         ASSERT_GE(red, 0);
         colours->setCurrentIndex(red);
         emit colours->activated(red);
+        // The sample line shows the colour.
+        bool sampleIsRed = false;
+        for (const QLineEdit* edit : dialog.findChild<QFontDialog*>()->findChildren<QLineEdit*>())
+            if (edit->alignment() & Qt::AlignHCenter)
+                sampleIsRed = edit->palette().color(QPalette::Text) == QColor(255, 0, 0);
+        EXPECT_TRUE(sampleIsRed);
     });
     const std::optional<FontChoice> choice =
         RunFontChooser(nullptr, FontRequest{BoldFace(QStringLiteral("DejaVu Sans"), 20), 0, true});

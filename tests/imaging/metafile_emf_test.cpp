@@ -309,3 +309,19 @@ TEST(MetafileEmf, PlaysStraightAtTheSizeAskedFor) {
     // The limits hold for the size asked for as well.
     EXPECT_EQ(source->DecodeFrameForSize(imaging::FrameDimensionPage, 0, 70000, 10, out), Status::ValueOverflow);
 }
+
+TEST(MetafileEmf, EmfPlusRecordsAreSkippedAndPlusOnlyFilesRefused) {
+    auto withPlusHeader = [](std::uint16_t flags) {
+        EmfWriter w = Picture();
+        Bytes comment;
+        comment.u32(28).u32(0x2B464D45);                       // data size, "EMF+"
+        comment.u16(0x4001).u16(flags).u32(28).u32(16).u32(0xDBC01002).u32(0).u32(96).u32(96);
+        w.Record(70, comment);
+        RedNoOutline(w).Record(43, {20, 10, 60, 50});
+        return w.Finish();
+    };
+    PixelBuffer out;
+    ASSERT_EQ(Render(withPlusHeader(1), out), Status::Ok);  // dual: the EMF records are drawn
+    EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
+    EXPECT_EQ(Render(withPlusHeader(0), out), Status::NotImplemented);
+}

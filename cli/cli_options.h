@@ -1,0 +1,40 @@
+#pragma once
+// The command line of tessaline-convert, parsed into plain values.
+
+#include "platform/logfont.h"
+#include "platform/win_types.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+struct CliOptions {
+    QStringList inputs;
+    QString output;                   // a file, or a folder for several inputs
+    std::optional<std::int32_t> width;
+    std::optional<std::int32_t> height;
+    std::uint32_t quality = 80;
+    int rotateAngle = 0;
+    int flipType = 0;                 // 0 none, 1 horizontal, 2 vertical
+    std::uint32_t frame = 0;
+    QString text;
+    std::int32_t textX = 0;
+    std::int32_t textY = 0;
+    LOGFONTW font;
+    COLORREF color = 0;               // black
+    bool force = false;
+    int jobs = 0;                     // 0: one per core
+    bool help = false;
+    bool version = false;
+};
+
+struct CliParse {
+    std::optional<CliOptions> options;  // empty: `error` says why
+    QString error;
+    QStringList warnings;               // things that go on, as in the window
+};
+
+CliParse ParseCommandLine(const QStringList& arguments);  // without the program name
+QString UsageText();

@@ -1,0 +1,138 @@
+// The Convert command: checks that a photo is open, asks before an existing
+// output file is replaced, and runs the conversion under the wait cursor.
+// ConvertPhoto reads and checks the output size, the text position and the
+// output path from the fields and hands them to the imaging pipeline, which
+// scales the active frame into a new 24-bit bitmap, stamps the text, turns
+// and mirrors the result and saves it as JPEG. Each failure is shown as a
+// message the moment it is known.
+//
+// An existing output file is not deleted when the user agrees to replace
+// it: the save writes a temporary file beside it and renames that over the
+// old one only when the new JPEG is complete, so a run that fails at any
+// step leaves the old file exactly as it was.
+
+#include "dialog/tessaline_dlg.h"
+
+#include "app/file_paths.h"
+#include "imaging/conversion.h"
+#include "language/clanguage.h"
+#include "language/message_box.h"
+#include "platform/number_text.h"
+#include "platform/platform_services.h"
+#include "resources/resource_ids.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kSizeChars = 256;           // the size fields are read as 255 characters
+constexpr int kPositionChars = 64;        // text positions are read as 63 characters
+constexpr int kOverlayTextChars = 1 << 16;
+constexpr int kQuestionChars = 512;       // the overwrite question's length bound
+constexpr int kPathChars = 1 << 16;       // read whole; the length is checked below
+
+enum : int {
+    kStringOpenPhotoFirst = 108,
+    kStringWidthInvalid = 111,
+    kStringHeightInvalid = 112,
+    kStringSaveFailed = 118,
+    kStringReplaceQuestion = 120,
+    kStringTextXOutOfRange = 130,
+    kStringTextYOutOfRange = 131,
+};
+
+void PrintSaved(const QString& path) {
+    const QByteArray line = (path + QStringLiteral(" saved successfully.\n")).toLocal8Bit();
+    std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+void CTessalineDlg::OnConvert() {
+    if (m_photoPath.isEmpty()) {
+        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        return;
+    }
+    // A failed rule shows its own message; the run goes on regardless.
+    UpdateData(true);
+
+    if (FileExists(m_outputFilePath)) {
+        const QString question =
+            FormatMessageText(TheLanguage().GetString(kStringReplaceQuestion), m_outputFilePath, kQuestionChars);
+        const int answer = Services().MessageBox(Window(), question, TheLanguage().GetString(IDS_MESSAGE_WARNING),
+                                                 MessageBoxButtons::YesNo, MessageBoxIcon::Exclamation);
+        if (answer != IDYES) return;
+        // Yes: the old file stays until the new one replaces it (see above).
+    }
+
+    Services().BeginWaitCursor();
+    ConvertPhoto();
+    Services().EndWaitCursor();
+}
+
+void CTessalineDlg::ConvertPhoto() {
+    m_outputWidth = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, kSizeChars));
+    m_outputHeight = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, kSizeChars));
+    if (m_outputWidth <= 0) {
+        ShowErrorMessage(*this, kStringWidthInvalid);
+        return;
+    }
+    if (m_outputHeight <= 0) {
+        ShowErrorMessage(*this, kStringHeightInvalid);
+        return;
+    }
+
+    imaging::ConversionInput input;
+    input.picture = m_loadedPicture.get();
+    input.outputWidth = m_outputWidth;
+    input.outputHeight = m_outputHeight;
+    input.overlayText = GetDlgItemText(IDC_EDIT_TEXT, kOverlayTextChars);
+    if (!input.overlayText.isEmpty()) checkOverlayPosition(input.textX, input.textY);
+    input.overlayFont = m_overlayFont;
+    input.overlayColor = m_overlayColor;
+    input.rotateAngle = m_rotateAngle;
+    input.flipType = m_flipType;
+    // The exchange runs again so the quality is the one in the field now;
+    // a number out of range has its message and is passed on unchanged.
+    UpdateData(true);
+    input.quality = static_cast<std::uint32_t>(m_quality);
+
+    m_outputPathBuffer = GetDlgItemText(IDC_EDIT_OUTPUT_FILE, kPathChars);
+    // A path that does not fit the output path buffer is refused as a
+    // failed save rather than written under a shorter name.
+    if (m_outputPathBuffer.size() > kPathBufferSize - 1) {
+        ShowMessage(*this, TheLanguage().GetString(kStringSaveFailed), m_outputPathBuffer);
+        return;
+    }
+    input.outputPath = m_outputPathBuffer;
+
+    const imaging::ConversionResult result = imaging::ConvertPicture(
+        input, [this](imaging::ConversionNotice notice) { ShowErrorMessage(*this, imaging::MessageIdOf(notice)); });
+    switch (result.outcome) {
+    case imaging::ConversionOutcome::Saved: PrintSaved(m_outputPathBuffer); break;
+    case imaging::ConversionOutcome::SaveFailed:
+        ShowMessage(*this, TheLanguage().GetString(kStringSaveFailed), m_outputPathBuffer);
+        break;
+    case imaging::ConversionOutcome::WidthInvalid:
+    case imaging::ConversionOutcome::HeightInvalid:
+    case imaging::ConversionOutcome::DrawFailed: ShowErrorMessage(*this, imaging::MessageIdOf(result.outcome)); break;
+    }
+}
+
+// The text's top-left corner must lie inside the output size before
+// rotation; a coordinate outside it becomes 0, in the field as well.
+void CTessalineDlg::checkOverlayPosition(int& x, int& y) {
+    x = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_X, kPositionChars));
+    y = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_Y, kPositionChars));
+    if (x >= m_outputWidth || x < 0) {
+        ShowErrorMessage(*this, kStringTextXOutOfRange);
+        x = 0;
+        SetDlgItemText(IDC_EDIT_TEXT_X, QStringLiteral("0"));
+    }
+    if (y >= m_outputHeight || y < 0) {
+        ShowErrorMessage(*this, kStringTextYOutOfRange);
+        y = 0;
+        SetDlgItemText(IDC_EDIT_TEXT_Y, QStringLiteral("0"));
+    }
+}

@@ -1,0 +1,39 @@
+// The aspect-ratio calculator: "Enter width, get height" and "Enter height,
+// get width" fill one size field from the other with the photo's ratio.
+
+#include "dialog/tessaline_dlg.h"
+
+#include "dialog/aspect_ratio.h"
+#include "language/message_box.h"
+#include "platform/number_text.h"
+#include "resources/resource_ids.h"
+
+namespace {
+constexpr int kSizeChars = 256;  // the size fields are read as 255 characters
+constexpr int kStringOpenPhotoFirst = 108;
+}  // namespace
+
+void CTessalineDlg::OnBaseWidth() {
+    if (m_photoPath.isEmpty()) {
+        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        return;
+    }
+    m_outputWidth = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, kSizeChars));
+    // A photo that could not be measured has no ratio: the height stays.
+    if (const auto height = ScaleByAspectRatio(m_photoHeight, m_photoWidth, m_outputWidth)) {
+        m_outputHeight = *height;
+        SetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, FormatDecimal(m_outputHeight));
+    }
+}
+
+void CTessalineDlg::OnBaseHeight() {
+    if (m_photoPath.isEmpty()) {
+        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        return;
+    }
+    m_outputHeight = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, kSizeChars));
+    if (const auto width = ScaleByAspectRatio(m_photoWidth, m_photoHeight, m_outputHeight)) {
+        m_outputWidth = *width;
+        SetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, FormatDecimal(m_outputWidth));
+    }
+}

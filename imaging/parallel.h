@@ -1,0 +1,21 @@
+#pragma once
+// Splits a range of rows over the machine's cores. Work is handed out in
+// blocks from a shared counter, so a core that is busy with something else
+// simply takes fewer blocks.
+
+#include <functional>
+
+namespace imaging {
+
+// Calls body(begin, end) for consecutive blocks covering [0, count), on up
+// to WorkerCount() threads (the caller's thread is one of them). Returns
+// when every block is done.
+void ParallelFor(int count, int blockSize, const std::function<void(int, int)>& body);
+
+// The number of threads ParallelFor uses: the cores available, unless a
+// limit was set.
+int WorkerCount();
+// 0 restores the default.
+void SetWorkerLimit(int limit);
+
+}  // namespace imaging

@@ -1,0 +1,244 @@
+// The separable bicubic resampler (see resample.h for its conventions).
+#include "imaging/resample.h"
+
+#include "imaging/parallel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace imaging {
+
+double KeysCubic(double x) {
+    constexpr double a = -0.5;
+    x = std::fabs(x);
+    if (x < 1.0) return ((a + 2.0) * x - (a + 3.0)) * x * x + 1.0;
+    if (x < 2.0) return ((a * x - 5.0 * a) * x + 8.0 * a) * x - 4.0 * a;
+    return 0.0;
+}
+
+namespace {
+
+// The source indices one output pixel reads, with their weights, before
+// they are packed to the axis' common tap count.
+struct PixelTaps {
+    int first = 0;
+    std::vector<double> weights;  // for first, first + 1, ...
+};
+
+PixelTaps TapsFor(double centre, double filterScale, int lo, int hi) {
+    const double support = 2.0 * filterScale;
+    const int from = static_cast<int>(std::floor(centre - support));
+    const int to = static_cast<int>(std::ceil(centre + support));
+    const int firstIndex = std::clamp(from, lo, hi);
+    const int lastIndex = std::clamp(to, lo, hi);
+    PixelTaps taps;
+    taps.first = firstIndex;
+    taps.weights.assign(static_cast<std::size_t>(lastIndex - firstIndex + 1), 0.0);
+    double sum = 0.0;
+    for (int j = from; j <= to; ++j) {
+        const double w = KeysCubic((j + 0.5 - centre) / filterScale);
+        if (w == 0.0) continue;
+        // Indices past an edge fold onto the edge pixel.
+        taps.weights[static_cast<std::size_t>(std::clamp(j, lo, hi) - firstIndex)] += w;
+        sum += w;
+    }
+    if (sum != 0.0) {
+        for (double& w : taps.weights) w /= sum;
+    }
+    // Trim zero weights at both ends so the packed window is as short as
+    // the filter allows.
+    std::size_t begin = 0;
+    std::size_t end = taps.weights.size();
+    while (end > begin + 1 && taps.weights[end - 1] == 0.0) --end;
+    while (begin + 1 < end && taps.weights[begin] == 0.0) ++begin;
+    taps.weights = std::vector<double>(taps.weights.begin() + static_cast<std::ptrdiff_t>(begin),
+                                       taps.weights.begin() + static_cast<std::ptrdiff_t>(end));
+    taps.first += static_cast<int>(begin);
+    return taps;
+}
+
+}  // namespace
+
+AxisWeights ComputeAxisWeights(int srcBegin, int srcLength, int dstLength, int first, int count) {
+    AxisWeights axis;
+    if (srcLength <= 0 || dstLength <= 0 || count <= 0) return axis;
+    const double scale = static_cast<double>(srcLength) / dstLength;
+    const double filterScale = std::max(scale, 1.0);
+    const int lo = srcBegin;
+    const int hi = srcBegin + srcLength - 1;
+    std::vector<PixelTaps> all(static_cast<std::size_t>(count));
+    std::size_t taps = 1;
+    for (int i = 0; i < count; ++i) {
+        const double centre = srcBegin + (first + i + 0.5) * scale;
+        all[static_cast<std::size_t>(i)] = TapsFor(centre, filterScale, lo, hi);
+        taps = std::max(taps, all[static_cast<std::size_t>(i)].weights.size());
+    }
+    axis.taps = static_cast<int>(taps);
+    axis.start.resize(static_cast<std::size_t>(count));
+    axis.weights.assign(static_cast<std::size_t>(count) * taps, 0.0f);
+    for (int i = 0; i < count; ++i) {
+        const PixelTaps& t = all[static_cast<std::size_t>(i)];
+        // Every window holds `taps` indices inside the source; a shorter
+        // one is shifted back from the far edge and padded with zeros.
+        const int start = std::max(lo, std::min(t.first, hi - axis.taps + 1));
+        axis.start[static_cast<std::size_t>(i)] = start;
+        float* w = axis.weights.data() + static_cast<std::size_t>(i) * taps;
+        for (std::size_t k = 0; k < t.weights.size(); ++k)
+            w[static_cast<std::size_t>(t.first - start) + k] = static_cast<float>(t.weights[k]);
+    }
+    return axis;
+}
+
+namespace {
+
+// acc[i] (+)= w * row[i]: the vertical pass over plain samples.
+__attribute__((target_clones("avx2", "default"))) void AccumulateRow(float* acc, const std::uint8_t* row,
+                                                                       std::size_t n, float w, bool first) {
+    if (first) {
+        for (std::size_t i = 0; i < n; ++i) acc[i] = w * static_cast<float>(row[i]);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) acc[i] += w * static_cast<float>(row[i]);
+    }
+}
+
+// The same over straight-alpha RGBA pixels, premultiplying on the way.
+void AccumulatePremultipliedRow(float* acc, const std::uint8_t* row, std::size_t pixels, float w, bool first) {
+    constexpr float inv255 = 1.0f / 255.0f;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const float a = static_cast<float>(row[4 * p + 3]);
+        const float wa = w * a * inv255;
+        float* out = acc + 4 * p;
+        if (first) {
+            out[0] = wa * row[4 * p];
+            out[1] = wa * row[4 * p + 1];
+            out[2] = wa * row[4 * p + 2];
+            out[3] = w * a;
+        } else {
+            out[0] += wa * row[4 * p];
+            out[1] += wa * row[4 * p + 1];
+            out[2] += wa * row[4 * p + 2];
+            out[3] += w * a;
+        }
+    }
+}
+
+inline std::uint8_t RoundToByte(float v) {
+    v = std::clamp(v + 0.5f, 0.0f, 255.0f);
+    return static_cast<std::uint8_t>(static_cast<int>(v));
+}
+
+// The horizontal pass over an opaque row: three channels per pixel.
+void HorizontalRgb(const float* acc, int accOrigin, const AxisWeights& ax, std::uint8_t* out, int count) {
+    const int taps = ax.taps;
+    for (int x = 0; x < count; ++x) {
+        const float* w = ax.weights.data() + static_cast<std::size_t>(x) * static_cast<std::size_t>(taps);
+        const float* p = acc + static_cast<std::size_t>(ax.start[static_cast<std::size_t>(x)] - accOrigin) * 3;
+        float r = 0, g = 0, b = 0;
+        for (int k = 0; k < taps; ++k) {
+            r += w[k] * p[3 * k];
+            g += w[k] * p[3 * k + 1];
+            b += w[k] * p[3 * k + 2];
+        }
+        out[3 * x] = RoundToByte(r);
+        out[3 * x + 1] = RoundToByte(g);
+        out[3 * x + 2] = RoundToByte(b);
+    }
+}
+
+// The horizontal pass over premultiplied RGBA, composited over `out`.
+void HorizontalComposite(const float* acc, int accOrigin, const AxisWeights& ax, std::uint8_t* out, int count) {
+    const int taps = ax.taps;
+    for (int x = 0; x < count; ++x) {
+        const float* w = ax.weights.data() + static_cast<std::size_t>(x) * static_cast<std::size_t>(taps);
+        const float* p = acc + static_cast<std::size_t>(ax.start[static_cast<std::size_t>(x)] - accOrigin) * 4;
+        float c[4] = {0, 0, 0, 0};
+        for (int k = 0; k < taps; ++k) {
+            for (int ch = 0; ch < 4; ++ch) c[ch] += w[k] * p[4 * k + ch];
+        }
+        const float rest = 1.0f - std::clamp(c[3], 0.0f, 255.0f) / 255.0f;
+        for (int ch = 0; ch < 3; ++ch) out[3 * x + ch] = RoundToByte(c[ch] + rest * out[3 * x + ch]);
+    }
+}
+
+struct Plan {
+    const PixelBuffer* src;
+    PixelBuffer* dst;
+    AxisWeights horizontal;
+    AxisWeights vertical;
+    int outX0, outY0;      // first visible output pixel, in dst coordinates
+    int outWidth;          // visible output columns
+    int spanBegin, spanEnd;  // source columns the horizontal pass reads
+};
+
+void ScaleRows(const Plan& plan, int rowBegin, int rowEnd) {
+    const PixelBuffer& src = *plan.src;
+    const bool alpha = src.layout() == PixelLayout::Rgba8;
+    const int ch = alpha ? 4 : 3;
+    const std::size_t span = static_cast<std::size_t>(plan.spanEnd - plan.spanBegin);
+    std::vector<float> acc(span * static_cast<std::size_t>(ch));
+    const int taps = plan.vertical.taps;
+    for (int r = rowBegin; r < rowEnd; ++r) {
+        const float* w = plan.vertical.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
+        const int start = plan.vertical.start[static_cast<std::size_t>(r)];
+        bool first = true;
+        for (int k = 0; k < taps; ++k) {
+            if (w[k] == 0.0f) continue;
+            const std::uint8_t* row = src.row(start + k) + static_cast<std::size_t>(plan.spanBegin) * src.channels();
+            if (alpha) {
+                AccumulatePremultipliedRow(acc.data(), row, span, w[k], first);
+            } else {
+                AccumulateRow(acc.data(), row, span * 3, w[k], first);
+            }
+            first = false;
+        }
+        if (first) std::fill(acc.begin(), acc.end(), 0.0f);
+        std::uint8_t* out = plan.dst->row(plan.outY0 + r) + static_cast<std::size_t>(plan.outX0) * 3;
+        if (alpha) {
+            HorizontalComposite(acc.data(), plan.spanBegin, plan.horizontal, out, plan.outWidth);
+        } else {
+            HorizontalRgb(acc.data(), plan.spanBegin, plan.horizontal, out, plan.outWidth);
+        }
+    }
+}
+
+}  // namespace
+
+Status ResampleBicubic(const PixelBuffer& src, const IntRect& srcRect, PixelBuffer& dst, const IntRect& dstRect) {
+    if (src.empty() || dst.empty() || dst.layout() != PixelLayout::Rgb8) return Status::InvalidParameter;
+    if (srcRect.width <= 0 || srcRect.height <= 0 || dstRect.width <= 0 || dstRect.height <= 0)
+        return Status::InvalidParameter;
+    if (srcRect.x < 0 || srcRect.y < 0 || srcRect.x > src.width() - srcRect.width ||
+        srcRect.y > src.height() - srcRect.height)
+        return Status::InvalidParameter;
+    // The visible part of the destination rectangle (64-bit: rectangles may
+    // reach past the int range at their far edge).
+    const std::int64_t x0 = std::max<std::int64_t>(dstRect.x, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(dstRect.y, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{dstRect.x} + dstRect.width, dst.width());
+    const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{dstRect.y} + dstRect.height, dst.height());
+    if (x0 >= x1 || y0 >= y1) return Status::Ok;
+
+    Plan plan;
+    plan.src = &src;
+    plan.dst = &dst;
+    plan.outX0 = static_cast<int>(x0);
+    plan.outY0 = static_cast<int>(y0);
+    plan.outWidth = static_cast<int>(x1 - x0);
+    const int outHeight = static_cast<int>(y1 - y0);
+    plan.horizontal = ComputeAxisWeights(srcRect.x, srcRect.width, dstRect.width, static_cast<int>(x0 - dstRect.x),
+                                         plan.outWidth);
+    plan.vertical =
+        ComputeAxisWeights(srcRect.y, srcRect.height, dstRect.height, static_cast<int>(y0 - dstRect.y), outHeight);
+    plan.spanBegin = plan.horizontal.start.front();
+    plan.spanEnd = plan.horizontal.start.back() + plan.horizontal.taps;
+    for (int s : plan.horizontal.start) {
+        plan.spanBegin = std::min(plan.spanBegin, s);
+        plan.spanEnd = std::max(plan.spanEnd, s + plan.horizontal.taps);
+    }
+    ParallelFor(outHeight, 16, [&plan](int begin, int end) { ScaleRows(plan, begin, end); });
+    return Status::Ok;
+}
+
+}  // namespace imaging
