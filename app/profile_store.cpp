@@ -41,7 +41,16 @@ std::optional<std::int32_t> toInt32(const QVariant& value) {
     return std::nullopt;
 }
 
+std::function<void(const QString&, const QString&)>& writeObserver() {
+    static std::function<void(const QString&, const QString&)> observer;
+    return observer;
+}
+
 }  // namespace
+
+void SetProfileWriteObserver(std::function<void(const QString& section, const QString& key)> observer) {
+    writeObserver() = std::move(observer);
+}
 
 void SetRegistryKey(const QString& organisation) {
     store() = std::make_unique<QSettings>(organisation, QCoreApplication::applicationName());
@@ -82,6 +91,7 @@ bool WriteProfileInt(const QString& section, const QString& key, std::int32_t va
     s->setValue(storedKey, value);
     s->endGroup();
     s->sync();
+    if (writeObserver()) writeObserver()(section, key);
     return s->status() == QSettings::NoError;
 }
 
@@ -92,5 +102,6 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
     s->setValue(storedKey, value);
     s->endGroup();
     s->sync();
+    if (writeObserver()) writeObserver()(section, key);
     return s->status() == QSettings::NoError;
 }

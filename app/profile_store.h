@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 // Points the store at KORVANE/<application name>; until then the
 // functions below use the defaults and write nothing.
@@ -26,3 +27,7 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
 
 // The file the store writes to (empty before SetRegistryKey).
 QString ProfileFilePath();
+
+// Tells an observer of every write, in order (section, key); the file itself
+// keeps its keys sorted. Pass an empty function to stop.
+void SetProfileWriteObserver(std::function<void(const QString& section, const QString& key)> observer);

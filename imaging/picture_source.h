@@ -27,6 +27,20 @@ struct DecodeLimits {
     int maxSide = 65'535;
 };
 
+// Receives a decoded frame band by band, top to bottom, so that a caller
+// can scale rows while the rest of the frame is still being decoded and
+// never hold the whole frame.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // Once, before the first band: the size and layout of what follows.
+    // False stops the decode (Aborted).
+    virtual bool Begin(int width, int height, PixelLayout layout) = 0;
+    // Rows [y, y + count), `stride` bytes apart; valid only during the call.
+    // False stops the decode (Aborted).
+    virtual bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) = 0;
+};
+
 class PictureSource {
 public:
     virtual ~PictureSource() = default;
@@ -46,7 +60,8 @@ public:
         return Status::NotImplemented;
     }
     // Decodes one frame (upright, as viewers show it) into `out`, as Rgb8 or
-    // Rgba8. A damaged frame is an error, never a silently filled picture.
+    // Rgba8. A damaged frame is an error, never a silently filled picture;
+    // on any failure `out` is left empty.
     virtual Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) = 0;
     // The same frame for a caller that will shrink it to at least
     // minWidth x minHeight: a decoder that can decode smaller for free
@@ -57,6 +72,19 @@ public:
         (void)minWidth;
         (void)minHeight;
         return DecodeFrame(dimension, index, out);
+    }
+    // DecodeFrameForSize delivered to a sink. Decoders that decode in rows
+    // (JPEG without a quarter turn) stream bands as they come; the others
+    // decode the frame and hand it over as one band. A damaged file can
+    // fail after some bands were delivered: the caller discards them.
+    virtual Status DecodeFrameRows(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                                   RowSink& sink) {
+        PixelBuffer frame;
+        if (Status s = DecodeFrameForSize(dimension, index, minWidth, minHeight, frame); s != Status::Ok) return s;
+        if (!sink.Begin(frame.width(), frame.height(), frame.layout()) ||
+            !sink.Rows(0, frame.height(), frame.data(), frame.stride()))
+            return Status::Aborted;
+        return Status::Ok;
     }
 };
 

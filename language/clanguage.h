@@ -81,12 +81,23 @@ public:
     std::uint32_t GetCodePage() const { return codePage_; }
     std::int32_t GetPrimaryLanguage() const { return primaryLanguage_; }
     std::int32_t GetSubLanguage() const { return subLanguage_; }
+    // The locale the last load recorded: its name (empty for the user's
+    // default) and the thread-locale identifier (sublanguage << 10 |
+    // primary language). The process's C locale is never changed, so
+    // numbers keep the English decimal point.
     const QString& GetLocaleName() const { return localeName_; }
+    std::uint32_t GetThreadLocale() const {
+        return (static_cast<std::uint32_t>(subLanguage_) << 10) | static_cast<std::uint32_t>(primaryLanguage_);
+    }
+    bool WasLocaleFound() const { return localeFound_; }
     const std::vector<LanguageEntry>& GetStringTexts() const { return stringTexts_; }
     const std::vector<LanguageEntry>& GetMenuTexts() const { return menuTexts_; }
     const std::vector<LanguageEntry>& GetDialogTexts() const { return dialogTexts_; }
 
 private:
+    // The code page in which the values of a byte file are decoded.
+    std::uint32_t valueCodePage() const;
+
     QString currentLanguage_ = QStringLiteral("english");
     QStringList catalogue_;
     std::vector<LanguageEntry> menuTexts_;
@@ -101,6 +112,7 @@ private:
     LOGFONTW interfaceFontDescription_;
     std::optional<QFont> interfaceFont_;
     QString localeName_;
+    bool localeFound_ = false;
     // TranslateMenu's submenu counter lives across calls.
     std::int32_t menuCounter_ = 0;
 };

@@ -1,3 +1,7 @@
+// The font chooser with effects: the platform's font dialog for face, style,
+// size, underline and strike-out, with a colour row of the sixteen basic
+// colours and a custom pick below it.
+
 #include "platform/font_chooser.h"
 
 #include "platform/font_conversion.h"
@@ -37,6 +41,7 @@ QIcon swatch(COLORREF c) {
 class ColourBox : public QComboBox {
 public:
     ColourBox(COLORREF initial, QWidget* parent) : QComboBox(parent) {
+        setObjectName(QStringLiteral("colour"));
         for (int i = 0; i < 16; ++i) addItem(swatch(kBasicColours[i]), tr(kBasicNames[i]), kBasicColours[i]);
         addItem(tr("Custom..."), -1);
         select(initial);
@@ -67,13 +72,23 @@ private:
     COLORREF colour_ = 0;
 };
 
+// The chooser works in points, the descriptions in pixels at 96 DPI. Sizes
+// are converted at that fixed resolution rather than the screen's, so that a
+// 40-pixel description shows as 30 points and comes back as 40 pixels on any
+// screen.
+QFont chooserFont(const LOGFONTW& lf) {
+    QFont font = FontFromLogFont(lf);
+    if (font.pixelSize() > 0) font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    return font;
+}
+
 }  // namespace
 
 std::optional<FontChoice> RunFontChooser(QWidget* owner, const FontRequest& request) {
     QDialog dialog(owner);
     dialog.setWindowTitle(QObject::tr("Font"));
     auto* layout = new QVBoxLayout(&dialog);  // owned by the dialog
-    auto* fonts = new QFontDialog(FontFromLogFont(request.font), &dialog);
+    auto* fonts = new QFontDialog(chooserFont(request.font), &dialog);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts->setWindowFlags(Qt::Widget);
     layout->addWidget(fonts);

@@ -5,60 +5,67 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace imaging::decode {
 namespace {
 
-bool StartsWith(const QByteArray& bytes, int offset, const char* text, int length) {
-    return bytes.size() >= offset + length && std::memcmp(bytes.constData() + offset, text, length) == 0;
-}
+// The first bytes, zero-padded to a fixed size; `size` says how many are real.
+struct Head {
+    unsigned char bytes[kSignatureBytes] = {};
+    int size = 0;
+    explicit Head(const QByteArray& b) : size(std::min<int>(b.size(), kSignatureBytes)) {
+        std::memcpy(bytes, b.constData(), static_cast<std::size_t>(size));
+    }
+    bool StartsWith(int offset, const char* text, int length) const {
+        return size >= offset + length && std::memcmp(bytes + offset, text, static_cast<std::size_t>(length)) == 0;
+    }
+    std::uint32_t Le32(int offset) const {
+        const unsigned char* p = bytes + offset;
+        return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
+    std::uint16_t Le16(int offset) const {
+        return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+    }
+};
 
-std::uint32_t Le32(const QByteArray& b, int offset) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + offset;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint16_t Le16(const QByteArray& b, int offset) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + offset;
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-bool IsMetafile(const QByteArray& b) {
-    if (b.size() >= 4 && Le32(b, 0) == 0x9AC6CDD7u) return true;  // placeable WMF
+bool IsMetafile(const Head& b) {
+    if (b.size >= 4 && b.Le32(0) == 0x9AC6CDD7u) return true;  // placeable WMF
     // EMF: the header record (type 1) carries the signature " EMF" at 40.
-    if (b.size() >= 44 && Le32(b, 0) == 1 && Le32(b, 40) == 0x464D4520u) return true;
+    if (b.size >= 44 && b.Le32(0) == 1 && b.Le32(40) == 0x464D4520u) return true;
     // Standard WMF: memory or disk metafile, 9-word header, version 1 or 3.
-    if (b.size() >= 6) {
-        const std::uint16_t type = Le16(b, 0), words = Le16(b, 2), version = Le16(b, 4);
+    if (b.size >= 6) {
+        const std::uint16_t type = b.Le16(0), words = b.Le16(2), version = b.Le16(4);
         if ((type == 1 || type == 2) && words == 9 && (version == 0x0100 || version == 0x0300)) return true;
     }
     return false;
 }
 
-bool IsCameraRawContainer(const QByteArray& b) {
-    if (StartsWith(b, 0, "II*\0", 4) && StartsWith(b, 8, "CR", 2)) return true;  // CR2
-    if (StartsWith(b, 0, "IIRO", 4) || StartsWith(b, 0, "IIRS", 4) || StartsWith(b, 0, "MMOR", 4)) return true;  // ORF
-    if (StartsWith(b, 0, "IIU\0", 4)) return true;                        // RW2, RWL
-    if (StartsWith(b, 4, "ftypcrx ", 8)) return true;                     // CR3
-    if (StartsWith(b, 0, "FUJIFILM", 8)) return true;                     // RAF
-    if (StartsWith(b, 0, "II\x1a\0\0\0HEAPCCDR", 14)) return true;        // CRW
-    if (StartsWith(b, 0, "\0MRM", 4)) return true;                        // MRW
-    if (StartsWith(b, 0, "FOVb", 4)) return true;                         // X3F
-    if (StartsWith(b, 0, "IIII", 4)) return true;                         // IIQ
+bool IsCameraRawContainer(const Head& b) {
+    if (b.StartsWith(0, "II*\0", 4) && b.StartsWith(8, "CR", 2)) return true;  // CR2
+    if (b.StartsWith(0, "IIRO", 4) || b.StartsWith(0, "IIRS", 4) || b.StartsWith(0, "MMOR", 4)) return true;  // ORF
+    if (b.StartsWith(0, "IIU\0", 4)) return true;                  // RW2, RWL
+    if (b.StartsWith(4, "ftypcrx ", 8)) return true;               // CR3
+    if (b.StartsWith(0, "FUJIFILM", 8)) return true;               // RAF
+    if (b.StartsWith(0, "II\x1a\0\0\0HEAPCCDR", 14)) return true;  // CRW
+    if (b.StartsWith(0, "\0MRM", 4)) return true;                  // MRW
+    if (b.StartsWith(0, "FOVb", 4)) return true;                   // X3F
+    if (b.StartsWith(0, "IIII", 4)) return true;                   // IIQ
     return false;
 }
 
-bool IsTiff(const QByteArray& b) {
-    return StartsWith(b, 0, "II*\0", 4) || StartsWith(b, 0, "MM\0*", 4) || StartsWith(b, 0, "II+\0", 4) ||
-           StartsWith(b, 0, "MM\0+", 4);
+bool IsTiff(const Head& b) {
+    return b.StartsWith(0, "II*\0", 4) || b.StartsWith(0, "MM\0*", 4) || b.StartsWith(0, "II+\0", 4) ||
+           b.StartsWith(0, "MM\0+", 4);
 }
 
 }  // namespace
 
-FileKind SniffFileKind(const QByteArray& head) {
-    if (StartsWith(head, 0, "\xFF\xD8\xFF", 3)) return FileKind::Jpeg;
+FileKind SniffFileKind(const QByteArray& bytes) {
+    const Head head(bytes);
+    if (head.StartsWith(0, "\xFF\xD8\xFF", 3)) return FileKind::Jpeg;
     if (IsCameraRawContainer(head)) return FileKind::CameraRaw;
     if (IsTiff(head)) return FileKind::Tiff;
     if (IsMetafile(head)) return FileKind::Metafile;

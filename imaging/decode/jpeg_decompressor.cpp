@@ -92,26 +92,39 @@ void CmykRowToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, JDIMENSION width, bool
     }
 }
 
-// Decodes every row: RGB straight into the rows of the buffer, CMYK
-// through `scratch` (one row of 4 * width bytes).
-bool GuardedDecode(jpeg_decompress_struct* info, ErrorManager* error, std::uint8_t* base, std::size_t stride,
-                   JSAMPLE* scratch) {
+bool GuardedStart(jpeg_decompress_struct* info, ErrorManager* error) {
     if (setjmp(error->jump)) return false;
-    if (!jpeg_start_decompress(info)) return false;
-    while (info->output_scanline < info->output_height) {
-        std::uint8_t* row = base + stride * info->output_scanline;
+    return jpeg_start_decompress(info);
+}
+
+// Decodes up to `maxRows` rows into rows `stride` bytes apart from `base`:
+// RGB straight into them, CMYK through `scratch` (one row of 4 * width
+// bytes). The rows read, or -1 on damage.
+int GuardedReadRows(jpeg_decompress_struct* info, ErrorManager* error, std::uint8_t* base, std::size_t stride,
+                    int maxRows, JSAMPLE* scratch) {
+    if (setjmp(error->jump)) return -1;
+    int done = 0;
+    while (done < maxRows && info->output_scanline < info->output_height) {
         if (scratch) {
             JSAMPROW rows[1] = {scratch};
-            if (jpeg_read_scanlines(info, rows, 1) != 1) return false;
-            CmykRowToRgb(scratch, row, info->output_width, info->saw_Adobe_marker);
+            if (jpeg_read_scanlines(info, rows, 1) != 1) return -1;
+            CmykRowToRgb(scratch, base + stride * done, info->output_width, info->saw_Adobe_marker);
+            ++done;
         } else {
             JSAMPROW rows[4];
-            JDIMENSION count = 0;
-            for (; count < 4 && info->output_scanline + count < info->output_height; ++count)
-                rows[count] = base + stride * (info->output_scanline + count);
-            if (jpeg_read_scanlines(info, rows, count) == 0) return false;
+            int count = 0;
+            for (; count < 4 && done + count < maxRows && info->output_scanline + count < info->output_height; ++count)
+                rows[count] = base + stride * (done + count);
+            const JDIMENSION got = jpeg_read_scanlines(info, rows, static_cast<JDIMENSION>(count));
+            if (got == 0) return -1;
+            done += static_cast<int>(got);
         }
     }
+    return done;
+}
+
+bool GuardedFinish(jpeg_decompress_struct* info, ErrorManager* error) {
+    if (setjmp(error->jump)) return false;
     jpeg_finish_decompress(info);
     return true;
 }
@@ -144,6 +157,7 @@ struct JpegDecompressor::State {
     jpeg_decompress_struct info{};
     bool created = false;
     std::unique_ptr<std::FILE, FileCloser> file;
+    std::vector<JSAMPLE> scratch;  // one CMYK row
     ~State() {
         if (created) jpeg_destroy_decompress(&info);
     }
@@ -185,7 +199,7 @@ Status JpegDecompressor::Open(const QString& path) {
     return Status::Ok;
 }
 
-Status JpegDecompressor::Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out) {
+Status JpegDecompressor::Start(int numerator, const DecodeLimits& limits, int& width, int& height) {
     jpeg_decompress_struct& info = state_->info;
     if (!state_->file || numerator < 1 || numerator > 8) return Status::InvalidParameter;
     info.out_color_space = header_.cmyk ? JCS_CMYK : JCS_RGB;
@@ -194,18 +208,38 @@ Status JpegDecompressor::Decode(int numerator, const DecodeLimits& limits, Pixel
     info.dct_method = JDCT_ISLOW;
     info.mem->max_memory_to_use = static_cast<long>(limits.maxBytes);
     if (!GuardedCalcOutput(&info, &state_->error)) return Status::GenericError;
-
     const std::int64_t w = info.output_width, h = info.output_height;
     if (w <= 0 || h <= 0) return Status::GenericError;
     if (w > limits.maxSide || h > limits.maxSide || w * h > limits.maxPixels || w * h * 3 > limits.maxBytes)
         return Status::OutOfMemory;
-    if (!out.Allocate(static_cast<int>(w), static_cast<int>(h), PixelLayout::Rgb8)) return Status::OutOfMemory;
-    std::vector<JSAMPLE> scratch(header_.cmyk ? static_cast<std::size_t>(w) * 4 : 0);
-    if (!GuardedDecode(&info, &state_->error, out.data(), out.stride(), header_.cmyk ? scratch.data() : nullptr)) {
-        out.Reset();
-        return Status::GenericError;
-    }
+    if (!GuardedStart(&info, &state_->error)) return Status::GenericError;
+    state_->scratch.assign(header_.cmyk ? static_cast<std::size_t>(w) * 4 : 0, 0);
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
     return Status::Ok;
+}
+
+Status JpegDecompressor::ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, int& rowsRead) {
+    rowsRead = GuardedReadRows(&state_->info, &state_->error, base, stride, maxRows,
+                               header_.cmyk ? state_->scratch.data() : nullptr);
+    return rowsRead < 0 ? Status::GenericError : Status::Ok;
+}
+
+Status JpegDecompressor::Finish() {
+    return GuardedFinish(&state_->info, &state_->error) ? Status::Ok : Status::GenericError;
+}
+
+Status JpegDecompressor::Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out) {
+    out.Reset();
+    int width = 0, height = 0;
+    if (Status s = Start(numerator, limits, width, height); s != Status::Ok) return s;
+    if (!out.Allocate(width, height, PixelLayout::Rgb8)) return Status::OutOfMemory;
+    int rows = 0;
+    Status s = ReadRows(out.data(), out.stride(), height, rows);
+    if (s == Status::Ok && rows != height) s = Status::GenericError;
+    if (s == Status::Ok) s = Finish();
+    if (s != Status::Ok) out.Reset();
+    return s;
 }
 
 }  // namespace imaging::decode

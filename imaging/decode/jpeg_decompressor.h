@@ -45,6 +45,14 @@ public:
     // The size is checked against `limits` before anything is allocated.
     Status Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out);
 
+    // The same in steps, for decoding band by band: Start checks the size
+    // at numerator/8 and begins; ReadRows decodes up to maxRows further
+    // rows (RGB, `stride` bytes apart); Finish reads to the end marker, so
+    // a file cut short after its last row still fails.
+    Status Start(int numerator, const DecodeLimits& limits, int& width, int& height);
+    Status ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, int& rowsRead);
+    Status Finish();
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -39,8 +39,37 @@ public:
         return Decode(dimension, index, n, out);
     }
 
+    // Bands of rows as libjpeg produces them. Orientations that turn or
+    // flip the picture need the whole frame first.
+    Status DecodeFrameRows(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                           RowSink& sink) override {
+        if (header_.orientation != 1) return PictureSource::DecodeFrameRows(dimension, index, minWidth, minHeight, sink);
+        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        JpegDecompressor decompressor;
+        if (Status s = decompressor.Open(path_); s != Status::Ok) return s;
+        if (decompressor.header().width != header_.width || decompressor.header().height != header_.height)
+            return Status::GenericError;
+        const int n = JpegScaleNumeratorFor(header_.width, header_.height, 1, minWidth, minHeight);
+        int width = 0, height = 0;
+        if (Status s = decompressor.Start(n, limits_, width, height); s != Status::Ok) return s;
+        constexpr int kBandRows = 16;
+        PixelBuffer band;
+        if (!band.Allocate(width, std::min(kBandRows, height), PixelLayout::Rgb8)) return Status::OutOfMemory;
+        if (!sink.Begin(width, height, PixelLayout::Rgb8)) return Status::Aborted;
+        for (int y = 0; y < height;) {
+            int rows = 0;
+            if (Status s = decompressor.ReadRows(band.data(), band.stride(), band.height(), rows); s != Status::Ok)
+                return s;
+            if (rows <= 0) return Status::GenericError;
+            if (!sink.Rows(y, rows, band.data(), band.stride())) return Status::Aborted;
+            y += rows;
+        }
+        return decompressor.Finish();
+    }
+
 private:
     Status Decode(const GUID& dimension, std::uint32_t index, int numerator, PixelBuffer& out) {
+        out.Reset();
         if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
         JpegDecompressor decompressor;
         if (Status s = decompressor.Open(path_); s != Status::Ok) return s;

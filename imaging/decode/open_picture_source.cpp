@@ -33,14 +33,14 @@ bool TiffLooksLikeCameraRaw(const QString& path) {
 
 // ---- The metafile player plugs in here. ----
 // When imaging/metafile/ is part of the build it provides
-//   bool metafile::LooksLikeMetafile(const QByteArray& firstBytes);
-//   Status metafile::OpenMetafileSource(const QString& path, const DecodeLimits&,
-//                                       std::unique_ptr<PictureSource>&);
+//   bool LooksLikeMetafile(const QByteArray& firstBytes);
+//   Status OpenMetafileSource(const QString& path, const DecodeLimits&,
+//                             std::unique_ptr<PictureSource>&);
 // Without it, a metafile is a format nobody here reads.
 Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLimits& limits,
                     std::unique_ptr<PictureSource>& source) {
 #ifdef TESS_HAVE_METAFILE
-    if (metafile::LooksLikeMetafile(head)) return metafile::OpenMetafileSource(path, limits, source);
+    if (LooksLikeMetafile(head)) return OpenMetafileSource(path, limits, source);
 #else
     (void)path;
     (void)head;

@@ -8,9 +8,11 @@
 // and gives its resolution.
 #include "imaging/decode/qt_source.h"
 
+#include "imaging/decode/container_checks.h"
 #include "imaging/decode/qimage_to_pixels.h"
 #include "imaging/decode/resolution.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 
@@ -78,8 +80,9 @@ Status ReadImage(QImageReader& reader, const DecodeLimits& limits, QImage& image
 
 class QtSource final : public PictureSource {
 public:
-    QtSource(QString path, DecodeLimits limits, Frames frames, std::uint32_t count)
-        : path_(std::move(path)), limits_(limits), frames_(frames) {
+    // `intactFrames` frames can be decoded; the rest of `count` are damaged.
+    QtSource(QString path, DecodeLimits limits, Frames frames, std::uint32_t count, std::uint32_t intactFrames)
+        : path_(std::move(path)), limits_(limits), frames_(frames), intactFrames_(intactFrames) {
         dimensions_.push_back({frames == Frames::Animation ? FrameDimensionTime : FrameDimensionPage, count});
     }
 
@@ -113,6 +116,7 @@ public:
     }
 
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
+        out.Reset();
         if (!Valid(dimension, index)) return Status::InvalidParameter;
         const int i = static_cast<int>(index);
         if (cachedIndex_ != i) {
@@ -136,6 +140,7 @@ private:
     }
 
     Status Read(int index, QImage& image) {
+        if (static_cast<std::uint32_t>(index) >= intactFrames_) return Status::GenericError;
         if (frames_ == Frames::Animation) return ReadAnimationFrame(index, image);
         auto reader = MakeReader(path_);
         if (index > 0 && !reader->jumpToImage(index)) return Status::GenericError;
@@ -160,6 +165,7 @@ private:
     QString path_;
     DecodeLimits limits_;
     Frames frames_;
+    std::uint32_t intactFrames_;
     std::vector<FrameDimension> dimensions_;
     float dpiX_ = kDefaultDpi;
     float dpiY_ = kDefaultDpi;
@@ -170,6 +176,22 @@ private:
     int nextIndex_ = 0;
 };
 
+// Checks Qt's readers do not make: a GIF's canvas against the limits (Qt
+// allocates it whole) and how many of its frames are complete; a BMP's
+// pixel data against the file's length. Qt fills what is missing silently.
+Status CheckContainer(const QString& path, const QByteArray& format, const DecodeLimits& limits,
+                      std::uint32_t& intactFrames) {
+    if (format != "gif" && format != "bmp") return Status::Ok;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return Status::FileNotFound;
+    if (format == "bmp") return BmpPixelDataComplete(file) ? Status::Ok : Status::GenericError;
+    const GifStructure gif = ReadGifStructure(file);
+    if (!gif.valid) return Status::GenericError;
+    if (Status s = CheckLimits(gif.canvas, limits); s != Status::Ok) return s;
+    intactFrames = static_cast<std::uint32_t>(gif.completeFrames);
+    return Status::Ok;
+}
+
 }  // namespace
 
 Status OpenQtSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
@@ -177,16 +199,20 @@ Status OpenQtSource(const QString& path, const DecodeLimits& limits, std::unique
     auto reader = MakeReader(path);
     if (!reader->canRead()) return Status::UnknownImageFormat;
     const QByteArray format = reader->format();
-    if (Status s = CheckLimits(StatedSize(*reader), limits); s != Status::Ok) return s;
-
     Frames frames = Frames::Single;
     if (format == "gif") frames = Frames::Animation;
     else if (format == "tiff" || format == "ico" || format == "cur") frames = Frames::Pages;
+    // The count comes first: Qt's TIFF reader counts one page once asked
+    // for the size.
     std::uint32_t count = 1;
     if (frames != Frames::Single) count = static_cast<std::uint32_t>(std::max(1, reader->imageCount()));
+    reader = MakeReader(path);
+    if (Status s = CheckLimits(StatedSize(*reader), limits); s != Status::Ok) return s;
     reader.reset();
 
-    auto qt = std::make_unique<QtSource>(path, limits, frames, count);
+    std::uint32_t intact = count;
+    if (Status s = CheckContainer(path, format, limits, intact); s != Status::Ok) return s;
+    auto qt = std::make_unique<QtSource>(path, limits, frames, count, intact);
     if (Status s = qt->ReadFirstFrame(); s != Status::Ok) return s;
     source = std::move(qt);
     return Status::Ok;

@@ -123,6 +123,7 @@ public:
     }
 
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
+        out.Reset();
         if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
         try {
             RawFile file;

@@ -1,0 +1,116 @@
+#pragma once
+// CTessalineDlg: the converter dialog, the program's only main window and
+// the owner of all conversion state. Its handlers are split by concern:
+//   tessaline_dlg.cpp        construction, message routing, data exchange
+//   dialog_init.cpp          OnInitDialog
+//   dialog_close.cpp         closing, saving the settings, Exit
+//   preview.cpp              painting the preview
+//   quality_rotate_flip.cpp  the quality slider and field, rotation, flip
+//   open_photo.cpp           opening a photo and choosing a frame
+//   size_calculator.cpp      the aspect-ratio calculator
+//   output_file.cpp          choosing the output file
+//   convert.cpp              the Convert command
+//   text_overlay.cpp         the text stamp's font, colour and position
+//   small_commands.cpp       Help, Homepage, About
+//   language_menu.cpp        the popup menu, language switching, interface font
+
+#include "imaging/gdiplus.h"
+#include "platform/cdialog.h"
+#include "platform/controls.h"
+#include "platform/logfont.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct Menu;
+
+class CTessalineDlg : public CDialog {
+public:
+    static constexpr int kPathBufferSize = 260;      // characters including the terminator
+    static constexpr int kOutputPathMaxChars = 256;  // the output field's limit
+    static constexpr int kMaxFrameDimensions = 100;
+
+    explicit CTessalineDlg(QWidget* parent = nullptr);
+    ~CTessalineDlg() override;
+
+    // The conversion state, named as the rest of the program refers to it.
+    QString m_photoPath;
+    QString m_outputPathBuffer;
+    QString m_outputFolder;
+    QString m_outputFilePath;
+    imaging::GdiplusStartupInput m_gdiplusStartupInput;
+    std::uintptr_t m_gdiplusToken = 0;
+    std::int32_t m_photoWidth = 0;
+    std::int32_t m_photoHeight = 0;
+    std::int32_t m_outputWidth = 0;
+    std::int32_t m_outputHeight = 0;
+    std::int32_t m_quality = 0;
+    CSliderCtrl m_qualitySlider;
+    std::int32_t m_rotateAngle = 0;
+    std::int32_t m_flipType = 0;
+    std::unique_ptr<imaging::GpImage> m_loadedPicture;
+    std::vector<imaging::GUID> m_frameDimensions;  // empty: no list
+    std::uint32_t m_frameDimensionCount = 0;
+    std::array<std::uint32_t, kMaxFrameDimensions> m_frameCounts{};
+    CComboBox m_frameDimensionBox;
+    LOGFONTW m_overlayFont;
+    COLORREF m_overlayColor = 0;
+
+    // Saves the settings, releases the picture and stops the imaging service.
+    void SaveSettingsAndCleanUp();
+    bool IsImagingStarted() const { return imagingStarted_; }
+
+    // Handlers, public so the handlers' files and tests can reach them.
+    void OnPaint();
+    void OnClose();
+    void OnSysCommand(int commandId);
+    void OnQualitySliderReleased();
+    void OnQualityKillFocus();
+    void OnRotate(int angle);
+    void OnFlip(int flipType);
+    void OnExit();
+    void OnOpenPhoto();
+    void OnConvert();
+    void OnBrowseOutputFile();
+    void OnBaseWidth();
+    void OnBaseHeight();
+    void OnHomepage();
+    void OnHelp();
+    void OnAbout();
+    void OnFrameNumberKillFocus();
+    void OnFrameNumberUpdate();
+    void OnFrameDimensionChange();
+    void OnFont();
+    void OnTextXKillFocus();
+    void OnTextYKillFocus();
+    void ShowLanguageMenu(QPoint clientPoint);
+    bool FillLanguageMenu(Menu& wholeMenu, Menu& shownPopup);
+    void OnLanguageCommand(int commandId);
+    void OnInterfaceFont();
+
+    // The conversion proper (the Convert command runs it under the wait cursor).
+    void ConvertPhoto();
+
+    // The preview's picture, scaled to the preview once per frame change.
+    const QImage& PreviewImage() const { return previewImage_; }
+    void RefreshPreview();
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    std::intptr_t WindowProc(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam) override;
+
+private:
+    void buildMessageMap();
+    void restoreRotation();
+    void restoreFlip();
+    QString defaultOutputFolder();
+
+    bool imagingStarted_ = false;
+    QImage previewImage_;
+};

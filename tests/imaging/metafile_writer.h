@@ -1,0 +1,160 @@
+#pragma once
+// A tiny metafile writer for the player's tests: records are written field
+// by field, little-endian, so each test states exactly what its file holds.
+
+#include "imaging/metafile/metafile_source.h"
+#include "imaging/pixel_buffer.h"
+
+#include <QByteArray>
+#include <QColor>
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace metafile_test {
+
+class Bytes {
+public:
+    Bytes& u8(std::uint8_t v) { data_.append(static_cast<char>(v)); return *this; }
+    Bytes& u16(std::uint16_t v) { return u8(v & 0xFF).u8(v >> 8); }
+    Bytes& i16(std::int16_t v) { return u16(static_cast<std::uint16_t>(v)); }
+    Bytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    Bytes& i32(std::int32_t v) { return u32(static_cast<std::uint32_t>(v)); }
+    Bytes& f32(float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        return u32(bits);
+    }
+    Bytes& bytes(const QByteArray& b) { data_.append(b); return *this; }
+    Bytes& pad4() { while (data_.size() % 4) u8(0); return *this; }
+    const QByteArray& data() const { return data_; }
+    qsizetype size() const { return data_.size(); }
+
+private:
+    QByteArray data_;
+};
+
+// EMF: header with a frame in 0.01 mm and a reference device; records are
+// a type and their body (the size is filled in).
+class EmfWriter {
+public:
+    EmfWriter(int frameRight, int frameBottom, int deviceW, int deviceH, int mmW, int mmH) {
+        Bytes h;
+        h.u32(1).u32(88);
+        h.i32(0).i32(0).i32(deviceW - 1).i32(deviceH - 1);        // bounds
+        h.i32(0).i32(0).i32(frameRight).i32(frameBottom);         // frame
+        h.u32(0x464D4520).u32(0x10000).u32(0).u32(0);            // signature, version, sizes (fixed later)
+        h.u16(8).u16(0).u32(0).u32(0).u32(0);                    // handles, reserved, description, palette
+        h.i32(deviceW).i32(deviceH).i32(mmW).i32(mmH);
+        file_ = h.data();
+    }
+    EmfWriter& Record(std::uint32_t type, const Bytes& body) {
+        Bytes r;
+        r.u32(type).u32(static_cast<std::uint32_t>(8 + body.size()));
+        r.bytes(body.data());
+        file_.append(r.data());
+        ++records_;
+        return *this;
+    }
+    EmfWriter& Record(std::uint32_t type, std::initializer_list<std::int32_t> fields) {
+        Bytes b;
+        for (std::int32_t f : fields) b.i32(f);
+        return Record(type, b);
+    }
+    QByteArray Finish() {
+        Record(14, {0, 0, 20});
+        QByteArray out = file_;
+        Patch(out, 48, static_cast<std::uint32_t>(out.size()));
+        Patch(out, 52, records_);
+        return out;
+    }
+
+    static void Patch(QByteArray& b, int at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+
+private:
+    QByteArray file_;
+    std::uint32_t records_ = 1;
+};
+
+// WMF with a placeable header; records are a function and 16-bit words.
+class WmfWriter {
+public:
+    WmfWriter(std::int16_t left, std::int16_t top, std::int16_t right, std::int16_t bottom, std::uint16_t inch) {
+        Bytes p;
+        p.u32(0x9AC6CDD7).u16(0).i16(left).i16(top).i16(right).i16(bottom).u16(inch).u32(0);
+        // Checksum: XOR of the ten words before it.
+        std::uint16_t sum = 0;
+        for (int i = 0; i < 20; i += 2)
+            sum ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(p.data()[i]) |
+                                              (static_cast<std::uint8_t>(p.data()[i + 1]) << 8));
+        p.u16(sum);
+        placeable_ = p.data();
+    }
+    WmfWriter& Record(std::uint16_t function, const Bytes& params) {
+        Bytes r;
+        r.u32(static_cast<std::uint32_t>(3 + (params.size() + 1) / 2)).u16(function).bytes(params.data());
+        if (params.size() % 2) r.u8(0);
+        records_.append(r.data());
+        return *this;
+    }
+    WmfWriter& Record(std::uint16_t function, std::initializer_list<std::int16_t> words) {
+        Bytes b;
+        for (std::int16_t w : words) b.i16(w);
+        return Record(function, b);
+    }
+    QByteArray Finish(bool placeable = true) {
+        Record(0, Bytes());
+        Bytes h;
+        h.u16(1).u16(9).u16(0x0300).u32(static_cast<std::uint32_t>((18 + records_.size()) / 2)).u16(objects).u32(64).u16(0);
+        return (placeable ? placeable_ : QByteArray()) + h.data() + records_;
+    }
+    std::uint16_t objects = 8;
+
+private:
+    QByteArray placeable_;
+    QByteArray records_;
+};
+
+// A BITMAPINFOHEADER for a bottom-up 24-bit DIB, and its rows from the
+// bottom row up, each padded to 4 bytes.
+inline QByteArray Dib24Info(int w, int h) {
+    Bytes b;
+    b.u32(40).i32(w).i32(h).u16(1).u16(24).u32(0).u32(0).i32(2835).i32(2835).u32(0).u32(0);
+    return b.data();
+}
+inline QByteArray Dib24Bits(const std::vector<std::vector<QRgb>>& topDownRows) {
+    Bytes b;
+    for (auto row = topDownRows.rbegin(); row != topDownRows.rend(); ++row) {
+        for (QRgb c : *row) b.u8(qBlue(c)).u8(qGreen(c)).u8(qRed(c));
+        b.pad4();
+    }
+    return b.data();
+}
+
+// Plays `file` through the public source and returns the first frame.
+inline imaging::Status Render(const QByteArray& file, imaging::PixelBuffer& out,
+                              const imaging::DecodeLimits& limits = {}) {
+    std::unique_ptr<imaging::PictureSource> source;
+    const imaging::Status opened = imaging::OpenMetafileSourceFromBytes(file, limits, source);
+    if (opened != imaging::Status::Ok) return opened;
+    return source->DecodeFrame(imaging::FrameDimensionPage, 0, out);
+}
+
+inline QRgb Pixel(const imaging::PixelBuffer& b, int x, int y) {
+    const std::uint8_t* p = b.row(y) + 3 * x;
+    return qRgb(p[0], p[1], p[2]);
+}
+
+// Colours within a small tolerance (antialiased edges are never sampled).
+inline bool Near(QRgb a, QRgb b, int tolerance = 8) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+constexpr QRgb kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000, kGreen = 0xFF00FF00;
+
+}  // namespace metafile_test
