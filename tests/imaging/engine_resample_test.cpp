@@ -1,0 +1,183 @@
+// The bicubic resampler against a double-precision evaluation of the same
+// filter, flat fields, size corner cases and transparency.
+#include "imaging/parallel.h"
+#include "imaging/resample.h"
+#include "engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+using namespace imaging;
+
+// The filter written out directly, in doubles: every output sample is the
+// normalised sum over the widened kernel with clamped indices, per axis.
+std::vector<double> ReferenceAxis(int srcLen, int dstLen, int i, int& first) {
+    const double scale = static_cast<double>(srcLen) / dstLen;
+    const double fs = std::max(1.0, scale);
+    const double centre = (i + 0.5) * scale;
+    const int lo = static_cast<int>(std::floor(centre - 2 * fs));
+    const int hi = static_cast<int>(std::ceil(centre + 2 * fs));
+    std::vector<double> w(static_cast<std::size_t>(srcLen), 0.0);
+    double sum = 0;
+    for (int j = lo; j <= hi; ++j) {
+        const double k = KeysCubic((j + 0.5 - centre) / fs);
+        w[static_cast<std::size_t>(std::clamp(j, 0, srcLen - 1))] += k;
+        sum += k;
+    }
+    for (double& v : w) v /= sum;
+    first = 0;
+    return w;
+}
+
+std::vector<double> ReferenceScale(const PixelBuffer& src, int dw, int dh) {
+    const int sw = src.width(), sh = src.height();
+    std::vector<double> out(static_cast<std::size_t>(dw) * dh * 3, 0.0);
+    std::vector<std::vector<double>> wx(static_cast<std::size_t>(dw)), wy(static_cast<std::size_t>(dh));
+    int f = 0;
+    for (int x = 0; x < dw; ++x) wx[static_cast<std::size_t>(x)] = ReferenceAxis(sw, dw, x, f);
+    for (int y = 0; y < dh; ++y) wy[static_cast<std::size_t>(y)] = ReferenceAxis(sh, dh, y, f);
+    for (int y = 0; y < dh; ++y)
+        for (int sy = 0; sy < sh; ++sy) {
+            const double a = wy[static_cast<std::size_t>(y)][static_cast<std::size_t>(sy)];
+            if (a == 0) continue;
+            for (int x = 0; x < dw; ++x)
+                for (int sx = 0; sx < sw; ++sx) {
+                    const double b = wx[static_cast<std::size_t>(x)][static_cast<std::size_t>(sx)];
+                    if (b == 0) continue;
+                    for (int c = 0; c < 3; ++c)
+                        out[(static_cast<std::size_t>(y) * dw + x) * 3 + c] += a * b * src.row(sy)[3 * sx + c];
+                }
+        }
+    return out;
+}
+
+PixelBuffer Noise(int w, int h, unsigned seed) {
+    PixelBuffer p;
+    p.Allocate(w, h, PixelLayout::Rgb8);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) p.row(y)[x] = static_cast<std::uint8_t>(rng() & 0xFF);
+    return p;
+}
+
+PixelBuffer Scaled(const PixelBuffer& src, int w, int h) {
+    PixelBuffer out;
+    out.Allocate(w, h, PixelLayout::Rgb8);
+    std::fill(out.data(), out.data() + out.byteSize(), std::uint8_t{0xFF});
+    EXPECT_EQ(ResampleBicubic(src, {0, 0, src.width(), src.height()}, out, {0, 0, w, h}), Status::Ok);
+    return out;
+}
+
+// Largest difference from the reference, after the reference is rounded.
+double MaxError(const PixelBuffer& src, int w, int h, int* beyondOne = nullptr) {
+    const PixelBuffer out = Scaled(src, w, h);
+    const std::vector<double> ref = ReferenceScale(src, w, h);
+    double worst = 0;
+    int far = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) {
+            const double r = std::clamp(ref[static_cast<std::size_t>(y) * w * 3 + x], 0.0, 255.0);
+            const double d = std::fabs(out.row(y)[x] - r);
+            worst = std::max(worst, d);
+            if (std::fabs(out.row(y)[x] - std::round(r)) > 0) ++far;
+        }
+    if (beyondOne) *beyondOne = far;
+    return worst;
+}
+
+TEST(EngineResample, MatchesDoublePrecisionReferenceDownUpAndMixed) {
+    const PixelBuffer src = Noise(61, 47, 7);
+    // Within half a level plus the float error: the output is the
+    // reference rounded, except where the reference sits at a half.
+    EXPECT_LT(MaxError(src, 20, 15), 0.52);   // shrink 3x
+    EXPECT_LT(MaxError(src, 150, 110), 0.52);  // enlarge
+    EXPECT_LT(MaxError(src, 97, 13), 0.52);   // up on one axis, down on the other
+    EXPECT_LT(MaxError(src, 7, 3), 0.52);     // strong shrink
+}
+
+TEST(EngineResample, FlatFieldStaysExactlyFlat) {
+    for (int level : {0, 1, 127, 200, 254, 255}) {
+        PixelBuffer src;
+        src.Allocate(37, 23, PixelLayout::Rgb8);
+        std::fill(src.data(), src.data() + src.byteSize(), static_cast<std::uint8_t>(level));
+        for (auto [w, h] : {std::pair{11, 5}, {100, 90}, {37, 1}, {1, 23}, {3, 200}}) {
+            const PixelBuffer out = Scaled(src, w, h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w * 3; ++x) ASSERT_EQ(out.row(y)[x], level) << w << "x" << h;
+        }
+    }
+}
+
+TEST(EngineResample, SizeCornerCases) {
+    const PixelBuffer one = Noise(1, 1, 3);
+    const PixelBuffer big = Scaled(one, 5, 4);  // 1x1 up: every pixel the one
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 15; ++x) EXPECT_EQ(big.row(y)[x], one.row(0)[x % 3]);
+    const PixelBuffer back = Scaled(Noise(9, 9, 4), 1, 1);
+    EXPECT_EQ(back.width(), 1);
+    EXPECT_LT(MaxError(Noise(1, 30, 5), 1, 7), 0.52);    // 1xN
+    EXPECT_LT(MaxError(Noise(100, 1, 6), 50, 1), 0.52);  // 100x1 -> 50x1
+    EXPECT_LT(MaxError(Noise(400, 2, 8), 3, 40), 0.52);  // extreme ratios both ways
+    EXPECT_LT(MaxError(Noise(2, 300, 9), 200, 2), 0.52);
+}
+
+TEST(EngineResample, RefusesEmptyAndOutsideRectangles) {
+    const PixelBuffer src = Noise(10, 10, 1);
+    PixelBuffer out;
+    out.Allocate(5, 5, PixelLayout::Rgb8);
+    EXPECT_NE(ResampleBicubic(src, {0, 0, 0, 10}, out, {0, 0, 5, 5}), Status::Ok);
+    EXPECT_NE(ResampleBicubic(src, {5, 0, 6, 10}, out, {0, 0, 5, 5}), Status::Ok);
+    EXPECT_NE(ResampleBicubic(src, {0, 0, 10, 10}, out, {0, 0, -5, 5}), Status::Ok);
+}
+
+TEST(EngineResample, DestinationOutsideTheBitmapIsClippedNotWritten) {
+    const PixelBuffer src = Noise(8, 8, 2);
+    PixelBuffer out;
+    out.Allocate(6, 6, PixelLayout::Rgb8);
+    std::fill(out.data(), out.data() + out.byteSize(), std::uint8_t{7});
+    ASSERT_EQ(ResampleBicubic(src, {0, 0, 8, 8}, out, {3, 3, 8, 8}), Status::Ok);
+    EXPECT_EQ(out.row(0)[0], 7);
+    EXPECT_EQ(out.row(2)[3 * 5], 7);
+    // The visible corner equals the same pixel of a full-size draw.
+    const PixelBuffer full = Scaled(src, 8, 8);
+    EXPECT_EQ(out.row(3)[9], full.row(0)[0]);
+    EXPECT_EQ(out.row(5)[17], full.row(2)[8]);
+}
+
+TEST(EngineResample, TransparencyCompositesOverTheWhiteBitmap) {
+    PixelBuffer src;
+    src.Allocate(4, 4, PixelLayout::Rgba8);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            std::uint8_t* p = src.row(y) + 4 * x;
+            // Left half transparent red (its colour must not show), right
+            // half opaque black.
+            p[0] = x < 2 ? 255 : 0;
+            p[1] = 0;
+            p[2] = 0;
+            p[3] = x < 2 ? 0 : 255;
+        }
+    std::unique_ptr<GpBitmap> bitmap;
+    ASSERT_EQ(GdipCreateBitmapFromScan0(8, 8, 0, PixelFormat24bppRGB, nullptr, bitmap), Status::Ok);
+    ASSERT_EQ(ResampleBicubic(src, {0, 0, 4, 4}, bitmap->data().frame, {0, 0, 8, 8}), Status::Ok);
+    EXPECT_EQ(engine_test::PixelAt(bitmap->data().frame, 0, 4), 0xFFFFFFu);
+    EXPECT_EQ(engine_test::PixelAt(bitmap->data().frame, 7, 4), 0x000000u);
+    // Transparent pixels carry no colour into the blend: half-way stays grey.
+    const std::uint32_t mid = engine_test::PixelAt(bitmap->data().frame, 4, 4);
+    EXPECT_EQ(mid >> 16, mid & 0xFF);
+}
+
+TEST(EngineResample, ResultDoesNotDependOnTheNumberOfThreads) {
+    const PixelBuffer src = Noise(300, 301, 11);
+    const PixelBuffer a = Scaled(src, 123, 77);
+    SetWorkerLimit(1);
+    const PixelBuffer b = Scaled(src, 123, 77);
+    SetWorkerLimit(0);
+    for (int y = 0; y < 77; ++y) ASSERT_TRUE(std::equal(a.row(y), a.row(y) + 369, b.row(y)));
+}
+
+}  // namespace
