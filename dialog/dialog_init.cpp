@@ -27,31 +27,42 @@ QString CTessalineDlg::defaultOutputFolder() {
     return QDir::homePath() + u'/';
 }
 
+namespace {
+
+struct RadioChoice {
+    std::int32_t value;
+    int buttonId;
+};
+
+// Checks the button of `value` in the group [firstId, lastId]; a value with no
+// button checks none and is reported with `unknownMessage`.
+void restoreRadioGroup(CDialog& dialog, std::int32_t value, std::initializer_list<RadioChoice> choices,
+                       int firstId, int lastId, const QString& unknownMessage) {
+    for (const RadioChoice& choice : choices) {
+        if (choice.value == value) {
+            dialog.CheckRadioButton(firstId, lastId, choice.buttonId);
+            return;
+        }
+    }
+    dialog.CheckRadioButton(firstId, lastId, 0);
+    ShowMessage(dialog, unknownMessage, kErrorCaption);
+}
+
+}  // namespace
+
 void CTessalineDlg::restoreRotation() {
     m_rotateAngle = ReadSetting(Settings::RotateAngle);
-    switch (m_rotateAngle) {
-    case 0: CheckRadioButton(IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, IDC_RADIO_ROTATE_0); break;
-    case 90: CheckRadioButton(IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, IDC_RADIO_ROTATE_90); break;
-    case 180: CheckRadioButton(IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, IDC_RADIO_ROTATE_180); break;
-    case 270: CheckRadioButton(IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, IDC_RADIO_ROTATE_270); break;
-    default:
-        CheckRadioButton(IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, 0);
-        ShowMessage(*this, QStringLiteral("Unknown rotate angle!"), kErrorCaption);
-        break;
-    }
+    restoreRadioGroup(*this, m_rotateAngle,
+                      {{0, IDC_RADIO_ROTATE_0}, {90, IDC_RADIO_ROTATE_90}, {180, IDC_RADIO_ROTATE_180},
+                       {270, IDC_RADIO_ROTATE_270}},
+                      IDC_RADIO_ROTATE_0, IDC_RADIO_ROTATE_270, QStringLiteral("Unknown rotate angle!"));
 }
 
 void CTessalineDlg::restoreFlip() {
     m_flipType = ReadSetting(Settings::FlipType);
-    switch (m_flipType) {
-    case 0: CheckRadioButton(IDC_RADIO_FLIP_NO, IDC_RADIO_FLIP_VERTICAL, IDC_RADIO_FLIP_NO); break;
-    case 1: CheckRadioButton(IDC_RADIO_FLIP_NO, IDC_RADIO_FLIP_VERTICAL, IDC_RADIO_FLIP_HORIZONTAL); break;
-    case 2: CheckRadioButton(IDC_RADIO_FLIP_NO, IDC_RADIO_FLIP_VERTICAL, IDC_RADIO_FLIP_VERTICAL); break;
-    default:
-        CheckRadioButton(IDC_RADIO_FLIP_NO, IDC_RADIO_FLIP_VERTICAL, 0);
-        ShowMessage(*this, QStringLiteral("Unknown flip type!"), kErrorCaption);
-        break;
-    }
+    restoreRadioGroup(*this, m_flipType,
+                      {{0, IDC_RADIO_FLIP_NO}, {1, IDC_RADIO_FLIP_HORIZONTAL}, {2, IDC_RADIO_FLIP_VERTICAL}},
+                      IDC_RADIO_FLIP_NO, IDC_RADIO_FLIP_VERTICAL, QStringLiteral("Unknown flip type!"));
 }
 
 bool CTessalineDlg::OnInitDialog() {
