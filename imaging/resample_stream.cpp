@@ -1,6 +1,8 @@
 // The row-fed bicubic resampler (see resample_stream.h).
 #include "imaging/resample_stream.h"
 
+#include "imaging/parallel.h"
+
 #include <cstring>
 
 namespace imaging {
@@ -22,11 +24,12 @@ bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
     span_ = static_cast<std::size_t>(spanEnd - spanBegin_);
     const std::size_t channels = static_cast<std::size_t>(BytesPerPixel(layout));
     rowBytes_ = span_ * channels;
-    // Output rows start at non-decreasing source rows, and each is made the
-    // moment its last row arrives, so `taps` rows are all it ever reads.
-    ring_.assign(rowBytes_ * static_cast<std::size_t>(vertical_.taps), 0);
-    acc_.assign(span_ * channels + 1, 0.0f);
-    window_.assign(static_cast<std::size_t>(vertical_.taps), nullptr);
+    // Output rows start at non-decreasing source rows. They are made in
+    // batches, at latest once kBatchRows rows have come since the last
+    // batch, so the rows of every waiting output row are still among the
+    // last taps + kBatchRows.
+    ringRows_ = vertical_.taps + kBatchRows;
+    ring_.assign(rowBytes_ * static_cast<std::size_t>(ringRows_), 0);
     // White, as the bitmap a picture is drawn into: transparency shows it.
     if (!out_.Allocate(outWidth_, outHeight_, PixelLayout::Rgb8)) {
         failed_ = true;
@@ -50,23 +53,35 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
 }
 
 void StreamingResampler::AddRow(const std::uint8_t* row) {
-    const int taps = vertical_.taps;
-    std::memcpy(ring_.data() + rowBytes_ * static_cast<std::size_t>(received_ % taps), row, rowBytes_);
+    std::memcpy(ring_.data() + rowBytes_ * static_cast<std::size_t>(received_ % ringRows_), row, rowBytes_);
     ++received_;
-    while (nextOut_ < outHeight_ && vertical_.start[static_cast<std::size_t>(nextOut_)] + taps <= received_) {
-        EmitRow(nextOut_);
-        ++nextOut_;
-    }
+    if (received_ - batchedAt_ >= kBatchRows || received_ == sourceHeight_) EmitReady();
 }
 
-void StreamingResampler::EmitRow(int r) {
+// Makes every output row whose source rows have all arrived, spread over
+// the cores; each row is computed alone, so the result does not depend on
+// how they are shared out.
+void StreamingResampler::EmitReady() {
+    batchedAt_ = received_;
+    const int taps = vertical_.taps;
+    int end = nextOut_;
+    while (end < outHeight_ && vertical_.start[static_cast<std::size_t>(end)] + taps <= received_) ++end;
+    const int first = nextOut_;
+    ParallelFor(end - first, 8, [this, first](int begin, int stop) {
+        std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
+        std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
+        for (int r = first + begin; r < first + stop; ++r) EmitRow(r, acc.data(), window.data());
+    });
+    nextOut_ = end;
+}
+
+void StreamingResampler::EmitRow(int r, float* acc, const std::uint8_t** window) {
     const int taps = vertical_.taps;
     const int start = vertical_.start[static_cast<std::size_t>(r)];
     for (int k = 0; k < taps; ++k)
-        window_[static_cast<std::size_t>(k)] = ring_.data() + rowBytes_ * static_cast<std::size_t>((start + k) % taps);
+        window[k] = ring_.data() + rowBytes_ * static_cast<std::size_t>((start + k) % ringRows_);
     const float* w = vertical_.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
-    ScaleOneRow(layout_, window_.data(), w, taps, span_, horizontal_, spanBegin_, acc_.data(), out_.row(r),
-                outWidth_);
+    ScaleOneRow(layout_, window, w, taps, span_, horizontal_, spanBegin_, acc, out_.row(r), outWidth_);
 }
 
 Status StreamingResampler::Take(PixelBuffer& out) {

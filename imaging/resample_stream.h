@@ -1,10 +1,11 @@
 #pragma once
 // The bicubic resampler fed row by row: a sink for a decoder that delivers
 // its frame in bands. Only the source rows that output rows still to come
-// will read are kept (a ring as deep as the vertical filter), and each
-// output row is made as soon as its last source row has arrived, so a
-// large picture is shrunk without ever holding it whole. The result is the
-// one ResampleBicubic gives for the whole frame into a white bitmap.
+// will read are kept (a ring a little deeper than the vertical filter), and
+// output rows are made, in batches spread over the cores, soon after their
+// last source row has arrived, so a large picture is shrunk without ever
+// holding it whole. The result is the one ResampleBicubic gives for the
+// whole frame into a white bitmap.
 
 #include "imaging/picture_source.h"
 #include "imaging/resample.h"
@@ -26,8 +27,11 @@ public:
     Status Take(PixelBuffer& out);
 
 private:
+    static constexpr int kBatchRows = 128;
+
     void AddRow(const std::uint8_t* row);
-    void EmitRow(int r);
+    void EmitReady();
+    void EmitRow(int r, float* acc, const std::uint8_t** window);
 
     int outWidth_;
     int outHeight_;
@@ -40,10 +44,10 @@ private:
     int spanBegin_ = 0;
     std::size_t span_ = 0;       // source columns kept of every row
     std::size_t rowBytes_ = 0;   // bytes kept of every row
-    std::vector<std::uint8_t> ring_;  // vertical_.taps rows
-    std::vector<float> acc_;
-    std::vector<const std::uint8_t*> window_;
+    int ringRows_ = 0;
+    std::vector<std::uint8_t> ring_;  // the last ringRows_ source rows
     int received_ = 0;  // source rows seen
+    int batchedAt_ = 0;  // received_ at the last batch
     int nextOut_ = 0;   // first output row not yet made
     PixelBuffer out_;
 };
