@@ -47,11 +47,13 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
         r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
         return r;
     }
-    // Both sides known: the decoder may shrink on the way in.
+    // Both sides known: the decoder may shrink on the way in, and a picture
+    // made smaller is scaled while it is decoded, never held whole.
     std::unique_ptr<imaging::GpImage> picture;
     const bool sized = o.width && o.height && *o.width > 0 && *o.height > 0;
     const imaging::Status loaded =
-        sized ? imaging::LoadImageFrameForSize(input, o.frame, *o.width * kDctHeadroom, *o.height * kDctHeadroom, picture)
+        sized ? imaging::LoadImageFrameScaled(input, o.frame, *o.width * kDctHeadroom, *o.height * kDctHeadroom,
+                                              *o.width, *o.height, picture)
               : imaging::LoadImageFrameForSize(input, o.frame, 0, 0, picture);
     if (loaded != imaging::Status::Ok) {
         error(QStringLiteral("cannot read this picture (or frame %1 of it)").arg(o.frame));

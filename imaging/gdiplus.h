@@ -203,6 +203,13 @@ Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& imag
 // 0 x 0 decodes in full. Always sets `image`, as the load above.
 Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
                              std::unique_ptr<GpImage>& image);
+// The same for a caller that will draw the frame at exactly outWidth x
+// outHeight: when that shrinks the frame, the decoded rows are scaled as
+// they arrive (over white, as a drawing into a fresh bitmap) and the
+// picture measures the output size, so drawing it at that size copies it.
+// Otherwise as LoadImageFrameForSize.
+Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
+                            int outHeight, std::unique_ptr<GpImage>& image);
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width);
 Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height);
 Status GdipGetImageHorizontalResolution(const GpImage* image, float* dpi);

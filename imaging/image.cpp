@@ -2,7 +2,10 @@
 // frame list and frame selection, creating 24-bit bitmaps, resolution, and
 // rotating or flipping in place.
 #include "imaging/gdiplus_objects.h"
+#include "imaging/resample_stream.h"
 #include "imaging/rotate_flip.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstring>
@@ -49,6 +52,39 @@ Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWi
         }
     }
     if (status != Status::Ok) data = std::make_unique<ImageData>();
+    image = std::make_unique<GpImage>(std::move(data));
+    return status;
+}
+
+Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
+                            int outHeight, std::unique_ptr<GpImage>& image) {
+    std::unique_ptr<PictureSource> source;
+    if (outWidth <= 0 || outHeight <= 0 || OpenPictureSource(path, DecodeLimits{}, source) != Status::Ok || !source ||
+        source->Dimensions().empty() || frame >= source->Dimensions().front().frameCount)
+        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    const FrameDimension first = source->Dimensions().front();
+    int fullWidth = 0, fullHeight = 0;
+    if (source->FrameSize(first.id, frame, fullWidth, fullHeight) != Status::Ok || outWidth > fullWidth ||
+        outHeight > fullHeight)
+        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    auto data = std::make_unique<ImageData>();
+    StreamingResampler sink(outWidth, outHeight);
+    // 0 x 0 decodes in full, as for LoadImageFrameForSize.
+    const bool shrinkable = minWidth > 0 && minHeight > 0;
+    Status status = source->DecodeFrameRows(first.id, frame, shrinkable ? std::max(minWidth, outWidth) : fullWidth,
+                                            shrinkable ? std::max(minHeight, outHeight) : fullHeight, sink);
+    if (status == Status::Ok) status = sink.Take(data->frame);
+    if (status == Status::Ok) {
+        data->dimensions = source->Dimensions();
+        data->activeDimension = first.id;
+        data->activeIndex = frame;
+        data->xdpi = source->HorizontalResolution();
+        data->ydpi = source->VerticalResolution();
+        data->source = std::move(source);
+        data->valid = true;
+    } else {
+        data = std::make_unique<ImageData>();
+    }
     image = std::make_unique<GpImage>(std::move(data));
     return status;
 }

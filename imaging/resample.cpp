@@ -183,6 +183,41 @@ void HorizontalComposite(const float* acc, int accOrigin, const AxisWeights& ax,
     }
 }
 
+}  // namespace
+
+void ScaleOneRow(PixelLayout layout, const std::uint8_t* const* rows, const float* weights, int taps,
+                 std::size_t span, const AxisWeights& horizontal, int spanBegin, float* acc, std::uint8_t* out,
+                 int outWidth) {
+    const bool alpha = layout == PixelLayout::Rgba8;
+    bool first = true;
+    for (int k = 0; k < taps; ++k) {
+        if (weights[k] == 0.0f) continue;
+        if (alpha) {
+            AccumulatePremultipliedRow(acc, rows[k], span, weights[k], first);
+        } else {
+            AccumulateRow(acc, rows[k], span * 3, weights[k], first);
+        }
+        first = false;
+    }
+    if (first) std::fill(acc, acc + span * (alpha ? 4 : 3), 0.0f);
+    if (alpha) {
+        HorizontalComposite(acc, spanBegin, horizontal, out, outWidth);
+    } else {
+        HorizontalRgb(acc, spanBegin, horizontal, out, outWidth);
+    }
+}
+
+void SourceSpan(const AxisWeights& horizontal, int& begin, int& end) {
+    begin = horizontal.start.front();
+    end = horizontal.start.back() + horizontal.taps;
+    for (int s : horizontal.start) {
+        begin = std::min(begin, s);
+        end = std::max(end, s + horizontal.taps);
+    }
+}
+
+namespace {
+
 struct Plan {
     const PixelBuffer* src;
     PixelBuffer* dst;
@@ -195,33 +230,20 @@ struct Plan {
 
 void ScaleRows(const Plan& plan, int rowBegin, int rowEnd) {
     const PixelBuffer& src = *plan.src;
-    const bool alpha = src.layout() == PixelLayout::Rgba8;
-    const int ch = alpha ? 4 : 3;
+    const int ch = src.channels();
     const std::size_t span = static_cast<std::size_t>(plan.spanEnd - plan.spanBegin);
     // One spare float: the horizontal pass loads four at a time.
     std::vector<float> acc(span * static_cast<std::size_t>(ch) + 1, 0.0f);
     const int taps = plan.vertical.taps;
+    std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(taps));
     for (int r = rowBegin; r < rowEnd; ++r) {
         const float* w = plan.vertical.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
         const int start = plan.vertical.start[static_cast<std::size_t>(r)];
-        bool first = true;
-        for (int k = 0; k < taps; ++k) {
-            if (w[k] == 0.0f) continue;
-            const std::uint8_t* row = src.row(start + k) + static_cast<std::size_t>(plan.spanBegin) * ch;
-            if (alpha) {
-                AccumulatePremultipliedRow(acc.data(), row, span, w[k], first);
-            } else {
-                AccumulateRow(acc.data(), row, span * 3, w[k], first);
-            }
-            first = false;
-        }
-        if (first) std::fill(acc.begin(), acc.end() - 1, 0.0f);
+        for (int k = 0; k < taps; ++k)
+            rows[static_cast<std::size_t>(k)] = src.row(start + k) + static_cast<std::size_t>(plan.spanBegin) * ch;
         std::uint8_t* out = plan.dst->row(plan.outY0 + r) + static_cast<std::size_t>(plan.outX0) * 3;
-        if (alpha) {
-            HorizontalComposite(acc.data(), plan.spanBegin, plan.horizontal, out, plan.outWidth);
-        } else {
-            HorizontalRgb(acc.data(), plan.spanBegin, plan.horizontal, out, plan.outWidth);
-        }
+        ScaleOneRow(src.layout(), rows.data(), w, taps, span, plan.horizontal, plan.spanBegin, acc.data(), out,
+                    plan.outWidth);
     }
 }
 
@@ -253,12 +275,7 @@ Status ResampleBicubic(const PixelBuffer& src, const IntRect& srcRect, PixelBuff
                                          plan.outWidth);
     plan.vertical =
         ComputeAxisWeights(srcRect.y, srcRect.height, dstRect.height, static_cast<int>(y0 - dstRect.y), outHeight);
-    plan.spanBegin = plan.horizontal.start.front();
-    plan.spanEnd = plan.horizontal.start.back() + plan.horizontal.taps;
-    for (int s : plan.horizontal.start) {
-        plan.spanBegin = std::min(plan.spanBegin, s);
-        plan.spanEnd = std::max(plan.spanEnd, s + plan.horizontal.taps);
-    }
+    SourceSpan(plan.horizontal, plan.spanBegin, plan.spanEnd);
     ParallelFor(outHeight, 16, [&plan](int begin, int end) { ScaleRows(plan, begin, end); });
     return Status::Ok;
 }

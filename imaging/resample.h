@@ -48,6 +48,18 @@ struct AxisWeights {
 // source indices [srcBegin, srcBegin + srcLength) onto dstLength pixels.
 AxisWeights ComputeAxisWeights(int srcBegin, int srcLength, int dstLength, int first, int count);
 
+// The source columns [begin, end) an axis' output pixels read.
+void SourceSpan(const AxisWeights& horizontal, int& begin, int& end);
+
+// One output row of both passes: rows[k] is source row start + k (the
+// vertical window of this output row), already advanced to column
+// spanBegin and `span` columns long; weights[k] are its vertical weights.
+// `acc` holds span * channels + 1 floats. Opaque rows are written to `out`;
+// straight-alpha rows are composited over what `out` holds.
+void ScaleOneRow(PixelLayout layout, const std::uint8_t* const* rows, const float* weights, int taps,
+                 std::size_t span, const AxisWeights& horizontal, int spanBegin, float* acc, std::uint8_t* out,
+                 int outWidth);
+
 // Keys' cubic convolution kernel, a = -0.5.
 double KeysCubic(double x);
 

@@ -1,12 +1,18 @@
 // The bicubic resampler against a double-precision evaluation of the same
-// filter, flat fields, size corner cases and transparency.
+// filter, flat fields, size corner cases and transparency; and the same
+// filter fed row by row while a JPEG decodes.
+#include "imaging/jpeg_writer.h"
 #include "imaging/parallel.h"
 #include "imaging/resample.h"
 #include "engine_test_support.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <random>
 
 namespace {
@@ -178,6 +184,63 @@ TEST(EngineResample, ResultDoesNotDependOnTheNumberOfThreads) {
     const PixelBuffer b = Scaled(src, 123, 77);
     SetWorkerLimit(0);
     for (int y = 0; y < 77; ++y) ASSERT_TRUE(std::equal(a.row(y), a.row(y) + 369, b.row(y)));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+TEST(EngineResample, StreamedJpegMatchesTheWholeFrameScaled) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("stream.jpg"));
+    {
+        // Smooth colour with noise on top: rows differ, so a row taken from
+        // the wrong slot of the ring shows.
+        PixelBuffer picture = Noise(413, 298, 5);
+        for (int y = 0; y < 298; ++y)
+            for (int x = 0; x < 413; ++x) {
+                std::uint8_t* p = picture.row(y) + 3 * x;
+                p[0] = static_cast<std::uint8_t>((x * 255 / 412 + p[0] / 8) & 0xFF);
+                p[1] = static_cast<std::uint8_t>((y * 255 / 297 + p[1] / 8) & 0xFF);
+                p[2] = static_cast<std::uint8_t>(((x + y) / 3 + p[2] / 8) & 0xFF);
+            }
+        std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.toLocal8Bit().constData(), "wb"));
+        ASSERT_TRUE(f);
+        ASSERT_TRUE(WriteJpeg(picture, JpegSettings{90, 96, 96}, f.get()));
+    }
+    struct Case {
+        int w, h, minW, minH;
+    } cases[] = {{97, 61, 0, 0}, {413, 100, 0, 0}, {130, 298, 0, 0}, {40, 30, 120, 90}, {1, 1, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        std::unique_ptr<GpImage> streamed, whole;
+        ASSERT_EQ(LoadImageFrameScaled(path, 0, c.minW, c.minH, c.w, c.h, streamed), Status::Ok);
+        ASSERT_EQ(LoadImageFrameForSize(path, 0, c.minW, c.minH, whole), Status::Ok);
+        const PixelBuffer& s = streamed->data().frame;
+        ASSERT_EQ(s.width(), c.w);
+        ASSERT_EQ(s.height(), c.h);
+        const PixelBuffer expected = Scaled(whole->data().frame, c.w, c.h);
+        int worst = 0;
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w * 3; ++x) worst = std::max(worst, std::abs(s.row(y)[x] - expected.row(y)[x]));
+        EXPECT_EQ(worst, 0);
+        float dpi = 0;
+        EXPECT_EQ(GdipGetImageHorizontalResolution(streamed.get(), &dpi), Status::Ok);
+        EXPECT_FLOAT_EQ(dpi, 96.0f);
+    }
+    // Enlarging is not streamed: the picture keeps its own size.
+    std::unique_ptr<GpImage> larger;
+    ASSERT_EQ(LoadImageFrameScaled(path, 0, 0, 0, 500, 200, larger), Status::Ok);
+    EXPECT_EQ(larger->data().frame.width(), 413);
+    EXPECT_EQ(larger->data().frame.height(), 298);
+    // A file that is not there fails as the plain load does.
+    std::unique_ptr<GpImage> missing;
+    EXPECT_NE(LoadImageFrameScaled(dir.filePath(QStringLiteral("none.jpg")), 0, 0, 0, 10, 10, missing), Status::Ok);
+    ASSERT_TRUE(missing);
+    std::uint32_t width = 7;
+    GdipGetImageWidth(missing.get(), &width);
+    EXPECT_EQ(width, 0u);
 }
 
 }  // namespace
