@@ -3,7 +3,7 @@
 
 #include "dialog/tessaline_dlg.h"
 
-#include "dialog/aspect_ratio.h"
+#include "dialog/proportional_size.h"
 #include "language/message_box.h"
 #include "platform/number_text.h"
 #include "resources/resource_ids.h"

@@ -6,7 +6,7 @@
 #include "tests/dialog/test_pictures.h"
 
 #include "app/settings_access.h"
-#include "dialog/aspect_ratio.h"
+#include "dialog/proportional_size.h"
 #include "dialog/photo_naming.h"
 #include "resources/resource_ids.h"
 

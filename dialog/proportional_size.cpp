@@ -1,6 +1,6 @@
-// The calculator's arithmetic; see aspect_ratio.h.
+// The calculator's arithmetic; see proportional_size.h.
 
-#include "dialog/aspect_ratio.h"
+#include "dialog/proportional_size.h"
 
 #include <cmath>
 #include <limits>
