@@ -3,7 +3,7 @@
 // fields' own names in one section.
 
 #include "app/settings_keys.h"
-#include "platform/logfont.h"
+#include "imaging/core/logfont.h"
 
 #include <functional>
 

@@ -6,8 +6,8 @@
 //   tessaline-engine-timing INPUT W H QUALITY OUTPUT [RUNS] [HEADROOM]
 //
 // HEADROOM > 0 also times loading for W*HEADROOM x H*HEADROOM.
-#include "imaging/conversion.h"
-#include "imaging/gdiplus.h"
+#include "imaging/conversion/conversion.h"
+#include "imaging/gdiplus/gdiplus.h"
 
 #include <QGuiApplication>
 

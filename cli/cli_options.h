@@ -1,8 +1,8 @@
 #pragma once
 // The command line of tessaline-convert, parsed into plain values.
 
-#include "platform/logfont.h"
-#include "platform/win_types.h"
+#include "imaging/core/colorref.h"
+#include "imaging/core/logfont.h"
 
 #include <QString>
 #include <QStringList>

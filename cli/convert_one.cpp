@@ -1,18 +1,17 @@
 // Converting one file on the command line, with the window's message texts.
 #include "cli/convert_one.h"
 
-#include "imaging/conversion.h"
-#include "resources/string_table.h"
+#include "cli/messages.h"
+#include "imaging/conversion/conversion.h"
+#include "imaging/conversion/conversion_rules.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace {
-
-QString Message(int id) { return BuiltInString(id).value_or(QStringLiteral("error %1").arg(id)); }
 
 // JPEG decoding may shrink by DCT scaling to no less than this many times
 // the output size, so the bicubic pass, not the DCT, shapes the result.
@@ -32,11 +31,22 @@ QString OutputPathFor(const CliOptions& options, const QString& input) {
     return QDir(options.output).filePath(name);
 }
 
-std::int32_t KeepAspect(std::int32_t given, std::uint32_t pictureGiven, std::uint32_t pictureOther) {
-    if (pictureGiven == 0) return 0;
-    const double v = static_cast<double>(pictureOther) * (static_cast<double>(given) / static_cast<double>(pictureGiven));
-    const double limit = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::trunc(std::clamp(v, -limit, limit)));
+namespace {
+
+// A picture's side as the rules' 32-bit number (pictures are far smaller).
+std::int32_t Side(std::uint32_t pixels) {
+    return static_cast<std::int32_t>(std::min<std::uint32_t>(pixels, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+OutputSize OutputSizeFor(const CliOptions& o, std::uint32_t pictureWidth, std::uint32_t pictureHeight) {
+    const std::int32_t pw = Side(pictureWidth);
+    const std::int32_t ph = Side(pictureHeight);
+    if (o.width && o.height) return {*o.width, *o.height};
+    if (o.width) return {*o.width, imaging::ProportionalSize(ph, pw, *o.width).value_or(0)};
+    if (o.height) return {imaging::ProportionalSize(pw, ph, *o.height).value_or(0), *o.height};
+    return {pw, ph};
 }
 
 FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
@@ -57,7 +67,7 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
               : imaging::LoadImageFrameForSize(input, o.frame, 0, 0, picture);
     if (loaded != imaging::Status::Ok) {
         error(QStringLiteral("cannot read this picture (or frame %1 of it)").arg(o.frame));
-        error(Message(115));
+        error(MessageText(imaging::ConversionOutcome::DrawFailed));
         return r;
     }
     std::uint32_t pw = 0, ph = 0;
@@ -66,39 +76,20 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
 
     imaging::ConversionInput in;
     in.picture = picture.get();
-    if (o.width && o.height) {
-        in.outputWidth = *o.width;
-        in.outputHeight = *o.height;
-    } else if (o.width) {
-        in.outputWidth = *o.width;
-        in.outputHeight = KeepAspect(*o.width, pw, ph);
-    } else if (o.height) {
-        in.outputHeight = *o.height;
-        in.outputWidth = KeepAspect(*o.height, ph, pw);
-    } else {
-        in.outputWidth = static_cast<std::int32_t>(pw);
-        in.outputHeight = static_cast<std::int32_t>(ph);
-    }
-    if (in.outputWidth <= 0) {
-        error(Message(111));
-        return r;
-    }
-    if (in.outputHeight <= 0) {
-        error(Message(112));
+    const OutputSize size = OutputSizeFor(o, pw, ph);
+    in.outputWidth = size.width;
+    in.outputHeight = size.height;
+    if (const auto invalid = imaging::CheckOutputSize(in.outputWidth, in.outputHeight)) {
+        error(MessageText(*invalid));
         return r;
     }
     in.overlayText = o.text;
     if (!o.text.isEmpty()) {
-        in.textX = o.textX;
-        in.textY = o.textY;
-        if (in.textX >= in.outputWidth || in.textX < 0) {
-            error(Message(130));
-            in.textX = 0;
-        }
-        if (in.textY >= in.outputHeight || in.textY < 0) {
-            error(Message(131));
-            in.textY = 0;
-        }
+        const imaging::TextPosition at = imaging::CheckTextPosition(o.textX, o.textY, in.outputWidth, in.outputHeight);
+        if (at.xReset) error(MessageText(imaging::TextReset::X));
+        if (at.yReset) error(MessageText(imaging::TextReset::Y));
+        in.textX = at.x;
+        in.textY = at.y;
     }
     in.overlayFont = o.font;
     in.overlayColor = o.color;
@@ -108,17 +99,17 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
     in.outputPath = output;
 
     const imaging::ConversionResult result = imaging::ConvertPicture(in);
-    for (imaging::ConversionNotice n : result.notices) error(Message(imaging::MessageIdOf(n)));
+    for (imaging::ConversionNotice n : result.notices) error(MessageText(n));
     switch (result.outcome) {
     case imaging::ConversionOutcome::Saved:
         r.out << QStringLiteral("%1 saved successfully.").arg(output);
         r.ok = true;
         break;
     case imaging::ConversionOutcome::SaveFailed:
-        r.err << QStringLiteral("%1: %2").arg(output, Message(118));
+        r.err << QStringLiteral("%1: %2").arg(output, MessageText(result.outcome));
         break;
     default:
-        error(Message(imaging::MessageIdOf(result.outcome)));
+        error(MessageText(result.outcome));
         break;
     }
     return r;

@@ -18,8 +18,14 @@ struct FileConversion {
 // is a folder (or several inputs are given).
 QString OutputPathFor(const CliOptions& options, const QString& input);
 
-// The size the other side takes when only one is given, keeping the
-// picture's aspect ratio: other * (given / pictureGiven), truncated.
-std::int32_t KeepAspect(std::int32_t given, std::uint32_t pictureGiven, std::uint32_t pictureOther);
+struct OutputSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+// The output size for a picture of pictureWidth x pictureHeight: the sides
+// given, the other side from the picture's aspect ratio when only one is
+// given (imaging::ProportionalSize; 0 for a picture that measures 0), or
+// the picture's own size when neither is.
+OutputSize OutputSizeFor(const CliOptions& options, std::uint32_t pictureWidth, std::uint32_t pictureHeight);
 
 FileConversion ConvertOneFile(const CliOptions& options, const QString& input);

@@ -2,19 +2,16 @@
 // convert side by side; each prints its own lines when it is done.
 #include "cli/cli_options.h"
 #include "cli/convert_one.h"
-#include "imaging/gdiplus.h"
-#include "imaging/parallel.h"
+#include "imaging/gdiplus/gdiplus.h"
+#include "imaging/core/parallel.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -28,12 +25,9 @@ void Print(std::FILE* stream, const QStringList& lines) {
 // Runs every input over `jobs` threads; true when all were written.
 bool ConvertAll(const CliOptions& options, int jobs) {
     std::mutex printing;
-    std::atomic<int> next{0};
     std::atomic<bool> allOk{true};
-    auto work = [&] {
-        for (;;) {
-            const int i = next.fetch_add(1);
-            if (i >= options.inputs.size()) return;
+    imaging::ParallelFor(static_cast<int>(options.inputs.size()), 1, jobs, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
             const FileConversion r = ConvertOneFile(options, options.inputs[i]);
             const std::lock_guard lock(printing);
             Print(stdout, r.out);
@@ -41,17 +35,7 @@ bool ConvertAll(const CliOptions& options, int jobs) {
             std::fflush(stdout);
             if (!r.ok) allOk = false;
         }
-    };
-    std::vector<std::jthread> helpers;
-    for (int t = 1; t < jobs; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    work();
-    helpers.clear();
+    });
     return allOk;
 }
 
@@ -78,14 +62,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print(stderr, parse.warnings);
-    // Fonts need the GUI side of Qt; without text the core is enough and
-    // starts faster.
-    std::unique_ptr<QCoreApplication> app;
-    if (options.text.isEmpty()) {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    // Fonts need the GUI side of Qt, and not only for --text: a metafile
+    // may carry text records of its own. The offscreen platform chosen
+    // above keeps this working without a display.
+    const QGuiApplication app(argc, argv);
     std::uintptr_t token = 0;
     const imaging::GdiplusStartupInput input;
     if (imaging::GdiplusStartup(&token, &input, nullptr) != imaging::Status::Ok) return 1;

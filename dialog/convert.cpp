@@ -14,7 +14,7 @@
 #include "dialog/tessaline_dlg.h"
 
 #include "app/file_paths.h"
-#include "imaging/conversion.h"
+#include "imaging/conversion/conversion.h"
 #include "language/clanguage.h"
 #include "language/message_box.h"
 #include "platform/number_text.h"

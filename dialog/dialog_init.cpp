@@ -6,7 +6,7 @@
 #include "app/settings_access.h"
 #include "language/clanguage.h"
 #include "language/message_box.h"
-#include "platform/font_conversion.h"
+#include "imaging/core/font_conversion.h"
 #include "resources/application_icon.h"
 #include "resources/resource_ids.h"
 

@@ -3,7 +3,7 @@
 // under, and how a typed frame number is corrected into the range of its
 // dimension.
 
-#include "imaging/gdiplus.h"
+#include "imaging/gdiplus/gdiplus.h"
 
 #include <QString>
 

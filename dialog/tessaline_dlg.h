@@ -14,10 +14,10 @@
 //   small_commands.cpp       Help, Homepage, About
 //   language_menu.cpp        the popup menu, language switching, interface font
 
-#include "imaging/gdiplus.h"
+#include "imaging/gdiplus/gdiplus.h"
 #include "platform/cdialog.h"
 #include "platform/controls.h"
-#include "platform/logfont.h"
+#include "imaging/core/logfont.h"
 
 #include <QImage>
 #include <QPoint>

@@ -6,7 +6,7 @@
 // one. It also owns the interface font, one per language, kept in the
 // settings store.
 
-#include "platform/logfont.h"
+#include "imaging/core/logfont.h"
 
 #include <QFont>
 #include <QString>

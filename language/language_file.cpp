@@ -12,7 +12,7 @@
 #include "language/locale_table.h"
 #include "language/message_box.h"
 #include "language/private_profile_reader.h"
-#include "platform/font_conversion.h"
+#include "imaging/core/font_conversion.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 
 #include "platform/font_chooser.h"
 
-#include "platform/font_conversion.h"
+#include "imaging/core/font_conversion.h"
 
 #include <QColorDialog>
 #include <QComboBox>

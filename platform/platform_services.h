@@ -4,7 +4,7 @@
 // uses QtPlatformServices; tests install ScriptedPlatformServices, which
 // answers from queues and records every request.
 
-#include "platform/logfont.h"
+#include "imaging/core/logfont.h"
 #include "platform/win_types.h"
 
 #include <QPoint>

@@ -3,17 +3,11 @@
 // message and notification codes, command identifiers, colours. The numbers
 // are the classic ones so that tables and tests read like the design.
 
+#include "imaging/core/colorref.h"
+
 #include <cstdint>
 
-using COLORREF = std::uint32_t;  // 0x00BBGGRR
 using ARGB = std::uint32_t;      // 0xAARRGGBB
-
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFFu); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFFu); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFFu); }
-constexpr COLORREF RGB(int r, int g, int b) {
-    return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
 
 // Window messages the dialogs route.
 enum : std::uint32_t {

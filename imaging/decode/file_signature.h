@@ -2,7 +2,7 @@
 // Telling picture formats apart by their first bytes. The router picks a
 // decoder from this alone: a file's name says nothing about its content.
 
-#include "imaging/gdiplus.h"
+#include "imaging/core/status.h"
 
 #include <QByteArray>
 #include <QString>

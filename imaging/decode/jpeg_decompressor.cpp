@@ -4,13 +4,14 @@
 // inverted storage taken into account).
 #include "imaging/decode/jpeg_decompressor.h"
 
+#include "imaging/core/file_handle.h"
+#include "imaging/core/jpeg_error.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff_directory.h"
 
 #include <QBuffer>
 #include <QFile>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -23,14 +24,7 @@
 namespace imaging::decode {
 namespace {
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void ExitOnError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
+using ErrorManager = JpegErrorManager;
 
 // Warnings that mean the picture data is damaged or missing; libjpeg would
 // carry on and fill the rest with grey. Others (extra bytes between
@@ -50,14 +44,8 @@ bool WarningMeansDamage(int code) {
 }
 
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && WarningMeansDamage(cinfo->err->msg_code)) ExitOnError(cinfo);
+    if (level < 0 && WarningMeansDamage(cinfo->err->msg_code)) JpegErrorExit(cinfo);
 }
-
-void SilentOutput(j_common_ptr) {}
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // ---- Guarded calls: setjmp frames whose locals are trivial. ----
 
@@ -156,7 +144,7 @@ struct JpegDecompressor::State {
     ErrorManager error{};
     jpeg_decompress_struct info{};
     bool created = false;
-    std::unique_ptr<std::FILE, FileCloser> file;
+    FileHandle file;
     std::vector<JSAMPLE> scratch;  // one CMYK row
     ~State() {
         if (created) jpeg_destroy_decompress(&info);
@@ -164,10 +152,8 @@ struct JpegDecompressor::State {
 };
 
 JpegDecompressor::JpegDecompressor() : state_(std::make_unique<State>()) {
-    state_->info.err = jpeg_std_error(&state_->error.pub);
-    state_->error.pub.error_exit = ExitOnError;
+    state_->info.err = UseJpegErrorManager(state_->error);
     state_->error.pub.emit_message = EmitMessage;
-    state_->error.pub.output_message = SilentOutput;
     state_->created = GuardedCreate(&state_->info, &state_->error);
 }
 

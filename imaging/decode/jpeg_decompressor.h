@@ -6,9 +6,9 @@
 // so no C++ destructor is ever jumped over. Warnings of damaged data count
 // as errors: a truncated JPEG must fail, not turn grey at the bottom.
 
-#include "imaging/gdiplus.h"
-#include "imaging/picture_source.h"
-#include "imaging/pixel_buffer.h"
+#include "imaging/core/status.h"
+#include "imaging/core/picture_source.h"
+#include "imaging/core/pixel_buffer.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // JPEG pictures through libjpeg-turbo: one page, presented upright, and
 // decoded smaller for free (DCT scaling) when the caller will shrink it.
 
-#include "imaging/picture_source.h"
+#include "imaging/core/picture_source.h"
 
 namespace imaging::decode {
 

@@ -6,20 +6,19 @@
 //                               Make or DNGVersion tag (Qt's TIFF reader
 //                               would decode a DNG or NEF as its tiny
 //                               preview), Qt when LibRaw declines it
-//   WMF, EMF                 -> the metafile player, when it is built
+//   WMF, EMF                 -> the metafile player
 //   anything else            -> Qt's readers, deciding by content
+#include "imaging/decode/open_picture_source.h"
+
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/jpeg_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
 #include "imaging/decode/tiff_directory.h"
+#include "imaging/metafile/metafile_source.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#ifdef TESS_HAVE_METAFILE
-#include "imaging/metafile/metafile_source.h"
-#endif
 
 namespace imaging {
 namespace {
@@ -31,19 +30,11 @@ bool TiffLooksLikeCameraRaw(const QString& path) {
     return summary.valid && (summary.hasDngVersion || summary.hasMake);
 }
 
-// The metafile player (imaging/metafile/metafile_source.h), when it is part
-// of the build; it checks the header itself once more before it reads the
-// whole file. Without it, a metafile is a format nobody here reads.
+// The metafile player checks the header itself once more before it reads
+// the whole file.
 Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLimits& limits,
                     std::unique_ptr<PictureSource>& source) {
-#ifdef TESS_HAVE_METAFILE
     if (LooksLikeMetafile(head)) return OpenMetafileSource(path, limits, source);
-#else
-    (void)path;
-    (void)head;
-    (void)limits;
-    (void)source;
-#endif
     return Status::UnknownImageFormat;
 }
 

@@ -2,7 +2,7 @@
 // Turning a decoded frame upright by its EXIF orientation (1..8), so that
 // a photo is measured and converted the way every viewer shows it.
 
-#include "imaging/pixel_buffer.h"
+#include "imaging/core/pixel_buffer.h"
 
 namespace imaging::decode {
 

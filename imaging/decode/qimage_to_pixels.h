@@ -4,9 +4,9 @@
 // 16-bit and floating-point pictures are scaled, not truncated, so they
 // keep their brightness; premultiplied pictures are un-premultiplied.
 
-#include "imaging/gdiplus.h"
-#include "imaging/picture_source.h"
-#include "imaging/pixel_buffer.h"
+#include "imaging/core/status.h"
+#include "imaging/core/picture_source.h"
+#include "imaging/core/pixel_buffer.h"
 
 #include <QImage>
 

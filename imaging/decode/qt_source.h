@@ -2,7 +2,7 @@
 // Pictures Qt's image readers decode (PNG, BMP/DIB, GIF, ICO, TIFF, WebP
 // and the rest of the installed plugins), chosen by content.
 
-#include "imaging/picture_source.h"
+#include "imaging/core/picture_source.h"
 
 namespace imaging::decode {
 

@@ -2,7 +2,7 @@
 // Camera RAW pictures through LibRaw: camera white balance, sRGB, 8 bits per
 // channel, full size, turned upright as the camera recorded it.
 
-#include "imaging/picture_source.h"
+#include "imaging/core/picture_source.h"
 
 namespace imaging::decode {
 

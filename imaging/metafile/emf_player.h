@@ -5,7 +5,7 @@
 // (inside comment records) are skipped; dual files carry EMF records for
 // the same drawing.
 
-#include "imaging/gdiplus.h"
+#include "imaging/core/status.h"
 #include "imaging/metafile/byte_reader.h"
 #include "imaging/metafile/dib.h"
 #include "imaging/metafile/gdi_device.h"

@@ -3,7 +3,7 @@
 // says: which kind it is, the picture's size in pixels and its resolution,
 // and how the metafile's device units map onto that bitmap.
 
-#include "imaging/gdiplus.h"
+#include "imaging/core/status.h"
 
 #include <QByteArray>
 #include <QRectF>

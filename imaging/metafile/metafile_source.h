@@ -3,7 +3,7 @@
 // and resolved as the metafile's header says, decoded by playing the
 // records onto a white bitmap.
 
-#include "imaging/picture_source.h"
+#include "imaging/core/picture_source.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // GdiDevice. Objects take the lowest free slot of the object table, as
 // the format prescribes.
 
-#include "imaging/gdiplus.h"
+#include "imaging/core/status.h"
 #include "imaging/metafile/byte_reader.h"
 #include "imaging/metafile/gdi_device.h"
 #include "imaging/metafile/metafile_probe.h"

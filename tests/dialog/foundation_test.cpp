@@ -6,7 +6,7 @@
 #include "app/profile_store.h"
 #include "app/settings_access.h"
 #include "platform/dialog_units.h"
-#include "platform/font_conversion.h"
+#include "imaging/core/font_conversion.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 

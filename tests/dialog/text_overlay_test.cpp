@@ -8,7 +8,7 @@
 #include "app/settings_access.h"
 #include "language/clanguage.h"
 #include "platform/font_chooser.h"
-#include "platform/font_conversion.h"
+#include "imaging/core/font_conversion.h"
 #include "resources/resource_ids.h"
 
 #include <QApplication>

@@ -4,7 +4,8 @@
 // density), GIF animations from a tiny GIF89a writer, and helpers to read
 // pixels back and to damage files.
 
-#include "imaging/picture_source.h"
+#include "imaging/core/picture_source.h"
+#include "imaging/decode/open_picture_source.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Rotation and flipping on a small asymmetric picture, and the text stamp:
 // where it lands and that it turns with the picture.
-#include "imaging/conversion.h"
+#include "imaging/conversion/conversion.h"
 #include "engine_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Encoders, saving and the conversion pipeline: the lookup's matching rules,
 // the quality and density that reach the file, saves that fail without
 // leaving or damaging anything, failed pictures, and whole conversions.
-#include "imaging/conversion.h"
-#include "imaging/encoder_lookup.h"
-#include "imaging/jpeg_writer.h"
+#include "imaging/conversion/conversion.h"
+#include "imaging/gdiplus/encoder_lookup.h"
+#include "imaging/encode/jpeg_writer.h"
 #include "engine_test_support.h"
 #include "tests/support/test_environment.h"
 
@@ -296,7 +296,14 @@ TEST(EnginePipeline, RotatedConversionWritesSwappedSize) {
     EXPECT_EQ(facts.yDensity, 200);
 }
 
+// What a run reported, in order: its notices, then how it ended.
+using Report = std::pair<std::vector<ConversionNotice>, ConversionOutcome>;
+Report Reported(const ConversionResult& r) { return {r.notices, r.outcome}; }
+Report Reported(std::vector<ConversionNotice> notices, ConversionOutcome outcome) { return {std::move(notices), outcome}; }
+
 TEST(EnginePipeline, FailuresAreReportedStepByStep) {
+    using N = ConversionNotice;
+    using O = ConversionOutcome;
     const QString dir = MakeTempFolder();
     auto photo = Picture();
     ConversionInput in;
@@ -304,33 +311,35 @@ TEST(EnginePipeline, FailuresAreReportedStepByStep) {
     in.outputWidth = 0;
     in.outputHeight = 0;
     in.outputPath = dir + "/a.jpg";
-    EXPECT_EQ(ConvertPicture(in).messageIds(), std::vector<int>({111}));
+    EXPECT_EQ(Reported(ConvertPicture(in)), Reported({}, O::WidthInvalid));
     in.outputWidth = 10;
-    EXPECT_EQ(ConvertPicture(in).messageIds(), std::vector<int>({112}));
-    // A size no bitmap can have: 113, 114 and 115 in turn, nothing written.
+    EXPECT_EQ(Reported(ConvertPicture(in)), Reported({}, O::HeightInvalid));
+    // A size no bitmap can have: resolution, interpolation and draw fail in
+    // turn, nothing written.
     in.outputWidth = 1 << 20;
     in.outputHeight = 1 << 20;
-    EXPECT_EQ(ConvertPicture(in).messageIds(), std::vector<int>({113, 114, 115}));
+    EXPECT_EQ(Reported(ConvertPicture(in)),
+              Reported({N::ResolutionFailed, N::InterpolationFailed}, O::DrawFailed));
     // An unknown angle goes on unturned.
     in.outputWidth = 30;
     in.outputHeight = 20;
     in.rotateAngle = 45;
     ConversionResult r = ConvertPicture(in);
-    EXPECT_EQ(r.messageIds(), std::vector<int>({116}));
+    EXPECT_EQ(Reported(r), Reported({N::UnknownAngle}, O::Saved));
     EXPECT_EQ(ReadJpeg(in.outputPath).width, 30);
     // A picture that failed to load: no resolution, no draw.
     auto failed = MakeFailedImage();
     in.picture = failed.get();
     in.rotateAngle = 0;
     in.outputPath = dir + "/b.jpg";
-    EXPECT_EQ(ConvertPicture(in).messageIds(), std::vector<int>({113, 115}));
+    EXPECT_EQ(Reported(ConvertPicture(in)), Reported({N::ResolutionFailed}, O::DrawFailed));
     EXPECT_FALSE(QFile::exists(in.outputPath));
-    // A save into a missing folder ends the run with 118.
+    // A save into a missing folder ends the run with a failed save.
     in.picture = photo.get();
     in.outputPath = dir + "/none/c.jpg";
     r = ConvertPicture(in);
     EXPECT_EQ(r.outcome, ConversionOutcome::SaveFailed);
-    EXPECT_EQ(r.messageIds(), std::vector<int>({118}));
+    EXPECT_EQ(Reported(r), Reported({}, O::SaveFailed));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // Small pictures the engine tests make for themselves.
 
-#include "imaging/gdiplus.h"
-#include "imaging/gdiplus_objects.h"
+#include "imaging/gdiplus/gdiplus.h"
+#include "imaging/gdiplus/gdiplus_objects.h"
 
 #include <functional>
 #include <memory>

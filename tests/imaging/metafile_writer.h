@@ -2,8 +2,9 @@
 // A tiny metafile writer for the player's tests: records are written field
 // by field, little-endian, so each test states exactly what its file holds.
 
+#include "imaging/decode/open_picture_source.h"
 #include "imaging/metafile/metafile_source.h"
-#include "imaging/pixel_buffer.h"
+#include "imaging/core/pixel_buffer.h"
 
 #include <QByteArray>
 #include <QColor>

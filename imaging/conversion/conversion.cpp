@@ -1,0 +1,136 @@
+// The conversion pipeline over the imaging service's operations, so the
+// dialog and the command line take exactly the same road.
+#include "imaging/conversion/conversion.h"
+
+#include "imaging/conversion/conversion_rules.h"
+#include "imaging/gdiplus/encoder_lookup.h"
+
+#include <algorithm>
+
+namespace imaging {
+
+std::optional<RotateFlipType> RotateFlipFor(int rotateAngle, int flipType) {
+    using R = RotateFlipType;
+    // Rows: 0, 90, 180, 270 degrees; columns: no flip, horizontal, vertical.
+    static constexpr R kTable[4][3] = {
+        {R::RotateNoneFlipNone, R::RotateNoneFlipX, R::RotateNoneFlipY},
+        {R::Rotate90FlipNone, R::Rotate90FlipX, R::Rotate90FlipY},
+        {R::Rotate180FlipNone, R::Rotate180FlipX, R::Rotate180FlipY},
+        {R::Rotate270FlipNone, R::Rotate270FlipX, R::Rotate270FlipY},
+    };
+    int row = -1;
+    switch (rotateAngle) {
+    case 0: row = 0; break;
+    case 90: row = 1; break;
+    case 180: row = 2; break;
+    case 270: row = 3; break;
+    default: return std::nullopt;
+    }
+    const int column = (flipType == 1 || flipType == 2) ? flipType : 0;
+    return kTable[row][column];
+}
+
+int MessageIdOf(ConversionNotice notice) {
+    switch (notice) {
+    case ConversionNotice::ResolutionFailed: return 113;
+    case ConversionNotice::InterpolationFailed: return 114;
+    case ConversionNotice::UnknownAngle: return 116;
+    case ConversionNotice::RotateFlipFailed: return 117;
+    }
+    return 0;
+}
+
+int MessageIdOf(ConversionOutcome outcome) {
+    switch (outcome) {
+    case ConversionOutcome::Saved: return 0;
+    case ConversionOutcome::WidthInvalid: return 111;
+    case ConversionOutcome::HeightInvalid: return 112;
+    case ConversionOutcome::DrawFailed: return 115;
+    case ConversionOutcome::SaveFailed: return 118;
+    }
+    return 0;
+}
+
+bool ConversionResult::has(ConversionNotice n) const {
+    return std::find(notices.begin(), notices.end(), n) != notices.end();
+}
+
+namespace {
+
+// COLORREF 0x00BBGGRR to the fully opaque 0xFFRRGGBB.
+ARGB OpaqueArgb(COLORREF color) {
+    return 0xFF000000u | (static_cast<ARGB>(GetRValue(color)) << 16) | (static_cast<ARGB>(GetGValue(color)) << 8) |
+           static_cast<ARGB>(GetBValue(color));
+}
+
+// Nothing here is checked: text that cannot be drawn is simply absent.
+void StampText(GpGraphics* graphics, const ConversionInput& in) {
+    std::unique_ptr<GpFont> font;
+    GdipCreateFontFromLogfontW(in.overlayFont, font);
+    std::unique_ptr<GpSolidFill> brush;
+    GdipCreateSolidFill(OpaqueArgb(in.overlayColor), brush);
+    const RectF layout{static_cast<float>(in.textX), static_cast<float>(in.textY), 0.0f, 0.0f};
+    GdipDrawString(graphics, in.overlayText, -1, font.get(), &layout, nullptr, brush.get());
+}
+
+Status SaveJpeg(GpBitmap* bitmap, const ConversionInput& in) {
+    CLSID encoder{};
+    // The lookup's result is not tested: with no encoder the identifier
+    // stays unset and the save refuses it.
+    GetEncoderClsid(QStringLiteral("image/jpeg"), &encoder);
+    const std::uint32_t quality = in.quality;
+    EncoderParameters params{};
+    params.Count = 1;
+    params.Parameter[0] = {EncoderQuality, 1, EncoderParameterValueType::Long, &quality};
+    return GdipSaveImageToFile(bitmap, in.outputPath, &encoder, &params);
+}
+
+}  // namespace
+
+ConversionResult ConvertPicture(const ConversionInput& in, const std::function<void(ConversionNotice)>& onNotice) {
+    ConversionResult result;
+    auto notice = [&](ConversionNotice n) {
+        result.notices.push_back(n);
+        if (onNotice) onNotice(n);
+    };
+    // A picture that failed to load measures 0 x 0; the draw then fails.
+    std::uint32_t photoWidth = 0;
+    std::uint32_t photoHeight = 0;
+    GdipGetImageWidth(in.picture, &photoWidth);
+    GdipGetImageHeight(in.picture, &photoHeight);
+    if (const std::optional<ConversionOutcome> invalid = CheckOutputSize(in.outputWidth, in.outputHeight)) {
+        result.outcome = *invalid;
+        return result;
+    }
+    // A bitmap that cannot be made still exists; its failure shows in the
+    // steps that follow.
+    std::unique_ptr<GpBitmap> bitmap;
+    GdipCreateBitmapFromScan0(in.outputWidth, in.outputHeight, 0, PixelFormat24bppRGB, nullptr, bitmap);
+    float dpi = 0;
+    GdipGetImageHorizontalResolution(in.picture, &dpi);
+    if (GdipBitmapSetResolution(bitmap.get(), dpi, dpi) != Status::Ok) notice(ConversionNotice::ResolutionFailed);
+
+    std::unique_ptr<GpGraphics> graphics;
+    if (GdipGetImageGraphicsContext(bitmap.get(), graphics) != Status::Ok ||
+        GdipSetInterpolationMode(graphics.get(), InterpolationMode::HighQualityBicubic) != Status::Ok)
+        notice(ConversionNotice::InterpolationFailed);
+    if (GdipDrawImageRectRectI(graphics.get(), in.picture, 0, 0, in.outputWidth, in.outputHeight, 0, 0,
+                               static_cast<int>(photoWidth), static_cast<int>(photoHeight),
+                               Unit::Pixel) != Status::Ok) {
+        result.outcome = ConversionOutcome::DrawFailed;
+        return result;
+    }
+    if (!in.overlayText.isEmpty()) StampText(graphics.get(), in);
+    // The surface is done with before the bitmap is turned.
+    graphics.reset();
+
+    const std::optional<RotateFlipType> rotateFlip = RotateFlipFor(in.rotateAngle, in.flipType);
+    if (!rotateFlip) notice(ConversionNotice::UnknownAngle);
+    if (rotateFlip && GdipImageRotateFlip(bitmap.get(), *rotateFlip) != Status::Ok)
+        notice(ConversionNotice::RotateFlipFailed);
+
+    result.outcome = SaveJpeg(bitmap.get(), in) == Status::Ok ? ConversionOutcome::Saved : ConversionOutcome::SaveFailed;
+    return result;
+}
+
+}  // namespace imaging

@@ -1,0 +1,233 @@
+// Pictures and bitmaps: loading through the decoder seam, measuring, the
+// frame list and frame selection, creating 24-bit bitmaps, resolution, and
+// rotating or flipping in place.
+#include "imaging/gdiplus/gdiplus_objects.h"
+#include "imaging/decode/open_picture_source.h"
+#include "imaging/scale/resample_stream.h"
+#include "imaging/rotate/rotate_flip.h"
+
+#include <algorithm>
+
+#include <cmath>
+#include <cstring>
+
+namespace imaging {
+
+GpImage::GpImage(std::unique_ptr<ImageData> data) : data_(std::move(data)) {}
+GpImage::~GpImage() = default;
+
+std::unique_ptr<GpImage> MakeFailedImage() { return std::make_unique<GpImage>(std::make_unique<ImageData>()); }
+
+namespace {
+
+// The largest bitmap we make: as many pixels as a decoded frame may have.
+constexpr std::int64_t kMaxBitmapPixels = DecodeLimits{}.maxPixels;
+
+bool IsValid(const GpImage* image) { return image && image->data().valid; }
+
+}  // namespace
+
+Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
+                             std::unique_ptr<GpImage>& image) {
+    auto data = std::make_unique<ImageData>();
+    std::unique_ptr<PictureSource> source;
+    Status status = OpenPictureSource(path, DecodeLimits{}, source);
+    if (status == Status::Ok && (!source || source->Dimensions().empty() ||
+                                 source->Dimensions().front().frameCount == 0))
+        status = Status::UnknownImageFormat;
+    if (status == Status::Ok && frame >= source->Dimensions().front().frameCount) status = Status::InvalidParameter;
+    if (status == Status::Ok) {
+        const FrameDimension first = source->Dimensions().front();
+        status = (minWidth > 0 && minHeight > 0)
+                     ? source->DecodeFrameForSize(first.id, frame, minWidth, minHeight, data->frame)
+                     : source->DecodeFrame(first.id, frame, data->frame);
+        if (status == Status::Ok && data->frame.empty()) status = Status::GenericError;
+        if (status == Status::Ok) {
+            data->dimensions = source->Dimensions();
+            data->activeDimension = first.id;
+            data->activeIndex = frame;
+            data->xdpi = source->HorizontalResolution();
+            data->ydpi = source->VerticalResolution();
+            data->source = std::move(source);
+            data->valid = true;
+        }
+    }
+    if (status != Status::Ok) data = std::make_unique<ImageData>();
+    image = std::make_unique<GpImage>(std::move(data));
+    return status;
+}
+
+Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
+                            int outHeight, std::unique_ptr<GpImage>& image) {
+    std::unique_ptr<PictureSource> source;
+    if (outWidth <= 0 || outHeight <= 0 || OpenPictureSource(path, DecodeLimits{}, source) != Status::Ok || !source ||
+        source->Dimensions().empty() || frame >= source->Dimensions().front().frameCount)
+        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    const FrameDimension first = source->Dimensions().front();
+    int fullWidth = 0, fullHeight = 0;
+    if (source->FrameSize(first.id, frame, fullWidth, fullHeight) != Status::Ok || outWidth > fullWidth ||
+        outHeight > fullHeight)
+        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    auto data = std::make_unique<ImageData>();
+    StreamingResampler sink(outWidth, outHeight);
+    // 0 x 0 decodes in full, as for LoadImageFrameForSize.
+    const bool shrinkable = minWidth > 0 && minHeight > 0;
+    Status status = source->DecodeFrameRows(first.id, frame, shrinkable ? std::max(minWidth, outWidth) : fullWidth,
+                                            shrinkable ? std::max(minHeight, outHeight) : fullHeight, sink);
+    if (status == Status::Ok) status = sink.Take(data->frame);
+    if (status == Status::Ok) {
+        data->dimensions = source->Dimensions();
+        data->activeDimension = first.id;
+        data->activeIndex = frame;
+        data->xdpi = source->HorizontalResolution();
+        data->ydpi = source->VerticalResolution();
+        data->source = std::move(source);
+        data->valid = true;
+    } else {
+        data = std::make_unique<ImageData>();
+    }
+    image = std::make_unique<GpImage>(std::move(data));
+    return status;
+}
+
+Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image) {
+    return LoadImageFrameForSize(path, 0, 0, 0, image);
+}
+
+Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width) {
+    if (!width) return Status::InvalidParameter;
+    const PixelBuffer* frame = FrameOf(image);
+    *width = frame ? static_cast<std::uint32_t>(frame->width()) : 0;
+    return frame ? Status::Ok : Status::InvalidParameter;
+}
+
+Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height) {
+    if (!height) return Status::InvalidParameter;
+    const PixelBuffer* frame = FrameOf(image);
+    *height = frame ? static_cast<std::uint32_t>(frame->height()) : 0;
+    return frame ? Status::Ok : Status::InvalidParameter;
+}
+
+Status GdipGetImageHorizontalResolution(const GpImage* image, float* dpi) {
+    if (!dpi) return Status::InvalidParameter;
+    *dpi = IsValid(image) ? image->data().xdpi : 0.0f;
+    return IsValid(image) ? Status::Ok : Status::InvalidParameter;
+}
+
+Status GdipGetImageVerticalResolution(const GpImage* image, float* dpi) {
+    if (!dpi) return Status::InvalidParameter;
+    *dpi = IsValid(image) ? image->data().ydpi : 0.0f;
+    return IsValid(image) ? Status::Ok : Status::InvalidParameter;
+}
+
+namespace {
+
+// A bitmap has the one page dimension of one frame.
+std::vector<FrameDimension> DimensionsOf(const ImageData& data) {
+    if (data.isBitmap) return {FrameDimension{FrameDimensionPage, 1}};
+    return data.dimensions;
+}
+
+}  // namespace
+
+Status GdipImageGetFrameDimensionsCount(const GpImage* image, std::uint32_t* count) {
+    if (!count) return Status::InvalidParameter;
+    *count = 0;
+    if (!IsValid(image)) return Status::InvalidParameter;
+    *count = static_cast<std::uint32_t>(DimensionsOf(image->data()).size());
+    return Status::Ok;
+}
+
+Status GdipImageGetFrameDimensionsList(const GpImage* image, GUID* dimensions, std::uint32_t count) {
+    if (!IsValid(image) || !dimensions) return Status::InvalidParameter;
+    const std::vector<FrameDimension> list = DimensionsOf(image->data());
+    if (count != list.size()) return Status::InvalidParameter;
+    for (std::uint32_t i = 0; i < count; ++i) dimensions[i] = list[i].id;
+    return Status::Ok;
+}
+
+Status GdipImageGetFrameCount(const GpImage* image, const GUID* dimension, std::uint32_t* count) {
+    if (!count) return Status::InvalidParameter;
+    *count = 0;
+    if (!IsValid(image) || !dimension) return Status::InvalidParameter;
+    for (const FrameDimension& d : DimensionsOf(image->data())) {
+        if (d.id == *dimension) {
+            *count = d.frameCount;
+            return Status::Ok;
+        }
+    }
+    return Status::InvalidParameter;
+}
+
+Status GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, std::uint32_t index) {
+    if (!IsValid(image) || !dimension) return Status::InvalidParameter;
+    ImageData& data = image->data();
+    std::uint32_t frames = 0;
+    if (GdipImageGetFrameCount(image, dimension, &frames) != Status::Ok || index >= frames)
+        return Status::InvalidParameter;
+    if (data.isBitmap) return Status::Ok;  // its only frame
+    if (*dimension == data.activeDimension && index == data.activeIndex) return Status::Ok;
+    // The frame is decoded beside the current one, which stays active when
+    // the new one cannot be decoded.
+    PixelBuffer decoded;
+    const Status status = data.source->DecodeFrame(*dimension, index, decoded);
+    if (status != Status::Ok) return status;
+    if (decoded.empty()) return Status::GenericError;
+    data.frame = std::move(decoded);
+    data.activeDimension = *dimension;
+    data.activeIndex = index;
+    return Status::Ok;
+}
+
+Status GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format, std::uint8_t* scan0,
+                                 std::unique_ptr<GpBitmap>& bitmap) {
+    auto data = std::make_unique<ImageData>();
+    data->isBitmap = true;
+    Status status = Status::Ok;
+    if (format != PixelFormat24bppRGB || width <= 0 || height <= 0 || stride < 0 ||
+        (scan0 && stride < width * 3))
+        status = Status::InvalidParameter;
+    else if (std::int64_t{width} * height > kMaxBitmapPixels)
+        status = Status::OutOfMemory;
+    else if (!data->frame.Allocate(width, height, PixelLayout::Rgb8))
+        status = Status::OutOfMemory;
+    if (status == Status::Ok) {
+        if (scan0) {
+            // Caller's rows are copied in; the bitmap owns its pixels.
+            const std::size_t row = static_cast<std::size_t>(width) * 3;
+            for (int y = 0; y < height; ++y)
+                std::memcpy(data->frame.row(y), scan0 + static_cast<std::size_t>(stride) * y, row);
+        } else {
+            // White, so that pictures with transparency drawn into it come
+            // out over white.
+            std::memset(data->frame.data(), 0xFF, data->frame.byteSize());
+        }
+        data->xdpi = data->ydpi = 96.0f;
+        data->valid = true;
+    } else {
+        data = std::make_unique<ImageData>();
+        data->isBitmap = true;
+    }
+    bitmap = std::make_unique<GpBitmap>(std::move(data));
+    return status;
+}
+
+Status GdipBitmapSetResolution(GpBitmap* bitmap, float xdpi, float ydpi) {
+    if (!IsValid(bitmap)) return Status::InvalidParameter;
+    if (!(xdpi > 0.0f) || !(ydpi > 0.0f) || !std::isfinite(xdpi) || !std::isfinite(ydpi))
+        return Status::InvalidParameter;
+    bitmap->data().xdpi = xdpi;
+    bitmap->data().ydpi = ydpi;
+    return Status::Ok;
+}
+
+Status GdipImageRotateFlip(GpImage* image, RotateFlipType type) {
+    PixelBuffer* frame = FrameOf(image);
+    if (!frame) return Status::InvalidParameter;
+    const Status status = RotateFlipBuffer(*frame, type);
+    const int t = static_cast<int>(type);
+    if (status == Status::Ok && (t % 2) == 1) std::swap(image->data().xdpi, image->data().ydpi);
+    return status;
+}
+
+}  // namespace imaging

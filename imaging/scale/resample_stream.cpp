@@ -1,0 +1,94 @@
+// The row-fed bicubic resampler (see resample_stream.h).
+#include "imaging/scale/resample_stream.h"
+
+#include "imaging/core/parallel.h"
+
+#include <cstring>
+
+namespace imaging {
+
+StreamingResampler::StreamingResampler(int outWidth, int outHeight) : outWidth_(outWidth), outHeight_(outHeight) {}
+
+bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
+    if (begun_ || failed_ || width <= 0 || height <= 0 || outWidth_ <= 0 || outHeight_ <= 0) {
+        failed_ = true;
+        return false;
+    }
+    begun_ = true;
+    sourceHeight_ = height;
+    layout_ = layout;
+    horizontal_ = ComputeAxisWeights(0, width, outWidth_, 0, outWidth_);
+    vertical_ = ComputeAxisWeights(0, height, outHeight_, 0, outHeight_);
+    int spanEnd = 0;
+    SourceSpan(horizontal_, spanBegin_, spanEnd);
+    span_ = static_cast<std::size_t>(spanEnd - spanBegin_);
+    const std::size_t channels = static_cast<std::size_t>(BytesPerPixel(layout));
+    rowBytes_ = span_ * channels;
+    // Output rows start at non-decreasing source rows. They are made in
+    // batches, at latest once kBatchRows rows have come since the last
+    // batch, so the rows of every waiting output row are still among the
+    // last taps + kBatchRows.
+    ringRows_ = vertical_.taps + kBatchRows;
+    ring_.assign(rowBytes_ * static_cast<std::size_t>(ringRows_), 0);
+    // White, as the bitmap a picture is drawn into: transparency shows it.
+    if (!out_.Allocate(outWidth_, outHeight_, PixelLayout::Rgb8)) {
+        failed_ = true;
+        return false;
+    }
+    std::memset(out_.data(), 0xFF, out_.byteSize());
+    return true;
+}
+
+bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::size_t stride) {
+    // Bands come top to bottom, each right after the last.
+    if (!begun_ || failed_ || y != received_ || count <= 0 || count > sourceHeight_ - received_ || !data) {
+        failed_ = true;
+        return false;
+    }
+    const std::size_t offset = static_cast<std::size_t>(spanBegin_) * static_cast<std::size_t>(BytesPerPixel(layout_));
+    for (int i = 0; i < count; ++i) {
+        AddRow(data + stride * static_cast<std::size_t>(i) + offset);
+    }
+    return true;
+}
+
+void StreamingResampler::AddRow(const std::uint8_t* row) {
+    std::memcpy(ring_.data() + rowBytes_ * static_cast<std::size_t>(received_ % ringRows_), row, rowBytes_);
+    ++received_;
+    if (received_ - batchedAt_ >= kBatchRows || received_ == sourceHeight_) EmitReady();
+}
+
+// Makes every output row whose source rows have all arrived, spread over
+// the cores; each row is computed alone, so the result does not depend on
+// how they are shared out.
+void StreamingResampler::EmitReady() {
+    batchedAt_ = received_;
+    const int taps = vertical_.taps;
+    int end = nextOut_;
+    while (end < outHeight_ && vertical_.start[static_cast<std::size_t>(end)] + taps <= received_) ++end;
+    const int first = nextOut_;
+    ParallelFor(end - first, 8, [this, first](int begin, int stop) {
+        std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
+        std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
+        for (int r = first + begin; r < first + stop; ++r) EmitRow(r, acc.data(), window.data());
+    });
+    nextOut_ = end;
+}
+
+void StreamingResampler::EmitRow(int r, float* acc, const std::uint8_t** window) {
+    const int taps = vertical_.taps;
+    const int start = vertical_.start[static_cast<std::size_t>(r)];
+    for (int k = 0; k < taps; ++k)
+        window[k] = ring_.data() + rowBytes_ * static_cast<std::size_t>((start + k) % ringRows_);
+    const float* w = vertical_.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
+    ScaleOneRow(layout_, window, w, taps, span_, horizontal_, spanBegin_, acc, out_.row(r), outWidth_);
+}
+
+Status StreamingResampler::Take(PixelBuffer& out) {
+    out.Reset();
+    if (failed_ || !begun_ || received_ != sourceHeight_ || nextOut_ != outHeight_) return Status::GenericError;
+    out = std::move(out_);
+    return Status::Ok;
+}
+
+}  // namespace imaging

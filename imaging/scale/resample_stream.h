@@ -1,0 +1,55 @@
+#pragma once
+// The bicubic resampler fed row by row: a sink for a decoder that delivers
+// its frame in bands. Only the source rows that output rows still to come
+// will read are kept (a ring a little deeper than the vertical filter), and
+// output rows are made, in batches spread over the cores, soon after their
+// last source row has arrived, so a large picture is shrunk without ever
+// holding it whole. The result is the one ResampleBicubic gives for the
+// whole frame into a white bitmap.
+
+#include "imaging/core/picture_source.h"
+#include "imaging/scale/resample.h"
+
+#include <vector>
+
+namespace imaging {
+
+class StreamingResampler final : public RowSink {
+public:
+    // The output size; the source's comes with Begin.
+    StreamingResampler(int outWidth, int outHeight);
+
+    bool Begin(int width, int height, PixelLayout layout) override;
+    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override;
+
+    // The scaled picture (Rgb8) once every source row has arrived;
+    // GenericError while rows are missing or after a refused call.
+    Status Take(PixelBuffer& out);
+
+private:
+    static constexpr int kBatchRows = 128;
+
+    void AddRow(const std::uint8_t* row);
+    void EmitReady();
+    void EmitRow(int r, float* acc, const std::uint8_t** window);
+
+    int outWidth_;
+    int outHeight_;
+    bool failed_ = false;
+    bool begun_ = false;
+    int sourceHeight_ = 0;
+    PixelLayout layout_ = PixelLayout::Rgb8;
+    AxisWeights horizontal_;
+    AxisWeights vertical_;
+    int spanBegin_ = 0;
+    std::size_t span_ = 0;       // source columns kept of every row
+    std::size_t rowBytes_ = 0;   // bytes kept of every row
+    int ringRows_ = 0;
+    std::vector<std::uint8_t> ring_;  // the last ringRows_ source rows
+    int received_ = 0;  // source rows seen
+    int batchedAt_ = 0;  // received_ at the last batch
+    int nextOut_ = 0;   // first output row not yet made
+    PixelBuffer out_;
+};
+
+}  // namespace imaging
