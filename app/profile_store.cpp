@@ -58,8 +58,6 @@ void SetRegistryKey(const QString& organisation) {
 
 void ResetRegistryKey() { store().reset(); }
 
-bool IsRegistryKeySet() { return store() != nullptr; }
-
 QString ProfileFilePath() { return store() ? store()->fileName() : QString(); }
 
 namespace {

@@ -18,7 +18,6 @@
 void SetRegistryKey(const QString& organisation);
 // For tests: forget the location (reads give defaults again).
 void ResetRegistryKey();
-bool IsRegistryKeySet();
 
 std::int32_t GetProfileInt(const QString& section, const QString& key, std::int32_t defaultValue);
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue = {});

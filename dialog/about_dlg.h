@@ -1,6 +1,6 @@
 #pragma once
-// CAboutDlg: the About box (template 100): the icon, the product name and
-// version, a line about the program, the support address and OK.
+// CAboutDlg: the About box (template IDD_ABOUTBOX): the icon, the product
+// name and version, a line about the program, the support address and OK.
 
 #include "platform/cdialog.h"
 

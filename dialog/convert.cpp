@@ -17,29 +17,19 @@
 #include "imaging/conversion/conversion.h"
 #include "language/clanguage.h"
 #include "language/message_box.h"
-#include "platform/number_text.h"
+#include "platform/number_field.h"
 #include "platform/platform_services.h"
+#include "platform/wait_cursor.h"
 #include "resources/resource_ids.h"
+#include "resources/string_ids.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr int kSizeChars = 256;           // the size fields are read as 255 characters
-constexpr int kPositionChars = 64;        // text positions are read as 63 characters
 constexpr int kOverlayTextChars = 1 << 16;
 constexpr int kQuestionChars = 512;       // the overwrite question's length bound
 constexpr int kPathChars = 1 << 16;       // read whole; the length is checked below
-
-enum : int {
-    kStringOpenPhotoFirst = 108,
-    kStringWidthInvalid = 111,
-    kStringHeightInvalid = 112,
-    kStringSaveFailed = 118,
-    kStringReplaceQuestion = 120,
-    kStringTextXOutOfRange = 130,
-    kStringTextYOutOfRange = 131,
-};
 
 void PrintSaved(const QString& path) {
     const QByteArray line = (path + QStringLiteral(" saved successfully.\n")).toLocal8Bit();
@@ -51,7 +41,7 @@ void PrintSaved(const QString& path) {
 
 void CTessalineDlg::OnConvert() {
     if (m_photoPath.isEmpty()) {
-        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        ShowErrorMessage(*this, IDS_STRING108);
         return;
     }
     // A failed rule shows its own message; the run goes on regardless.
@@ -59,27 +49,26 @@ void CTessalineDlg::OnConvert() {
 
     if (FileExists(m_outputFilePath)) {
         const QString question =
-            FormatMessageText(TheLanguage().GetString(kStringReplaceQuestion), m_outputFilePath, kQuestionChars);
+            FormatMessageText(TheLanguage().GetString(IDS_STRING120), m_outputFilePath, kQuestionChars);
         const int answer = Services().MessageBox(Window(), question, TheLanguage().GetString(IDS_MESSAGE_WARNING),
                                                  MessageBoxButtons::YesNo, MessageBoxIcon::Exclamation);
         if (answer != IDYES) return;
         // Yes: the old file stays until the new one replaces it (see above).
     }
 
-    Services().BeginWaitCursor();
+    const WaitCursor waitCursor;
     ConvertPhoto();
-    Services().EndWaitCursor();
 }
 
 void CTessalineDlg::ConvertPhoto() {
-    m_outputWidth = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, kSizeChars));
-    m_outputHeight = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, kSizeChars));
+    m_outputWidth = ReadNumberField(*this, IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer).value_or(0);
+    m_outputHeight = ReadNumberField(*this, IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer).value_or(0);
     if (m_outputWidth <= 0) {
-        ShowErrorMessage(*this, kStringWidthInvalid);
+        ShowErrorMessage(*this, IDS_STRING111);
         return;
     }
     if (m_outputHeight <= 0) {
-        ShowErrorMessage(*this, kStringHeightInvalid);
+        ShowErrorMessage(*this, IDS_STRING112);
         return;
     }
 
@@ -102,7 +91,7 @@ void CTessalineDlg::ConvertPhoto() {
     // A path that does not fit the output path buffer is refused as a
     // failed save rather than written under a shorter name.
     if (m_outputPathBuffer.size() > kPathBufferSize - 1) {
-        ShowMessage(*this, TheLanguage().GetString(kStringSaveFailed), m_outputPathBuffer);
+        ShowMessage(*this, TheLanguage().GetString(IDS_STRING118), m_outputPathBuffer);
         return;
     }
     input.outputPath = m_outputPathBuffer;
@@ -112,7 +101,7 @@ void CTessalineDlg::ConvertPhoto() {
     switch (result.outcome) {
     case imaging::ConversionOutcome::Saved: PrintSaved(m_outputPathBuffer); break;
     case imaging::ConversionOutcome::SaveFailed:
-        ShowMessage(*this, TheLanguage().GetString(kStringSaveFailed), m_outputPathBuffer);
+        ShowMessage(*this, TheLanguage().GetString(IDS_STRING118), m_outputPathBuffer);
         break;
     case imaging::ConversionOutcome::WidthInvalid:
     case imaging::ConversionOutcome::HeightInvalid:
@@ -123,15 +112,15 @@ void CTessalineDlg::ConvertPhoto() {
 // The text's top-left corner must lie inside the output size before
 // rotation; a coordinate outside it becomes 0, in the field as well.
 void CTessalineDlg::checkOverlayPosition(int& x, int& y) {
-    x = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_X, kPositionChars));
-    y = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_Y, kPositionChars));
+    x = ReadNumberField(*this, IDC_EDIT_TEXT_X, kNumberFieldBuffer).value_or(0);
+    y = ReadNumberField(*this, IDC_EDIT_TEXT_Y, kNumberFieldBuffer).value_or(0);
     if (x >= m_outputWidth || x < 0) {
-        ShowErrorMessage(*this, kStringTextXOutOfRange);
+        ShowErrorMessage(*this, IDS_STRING130);
         x = 0;
         SetDlgItemText(IDC_EDIT_TEXT_X, QStringLiteral("0"));
     }
     if (y >= m_outputHeight || y < 0) {
-        ShowErrorMessage(*this, kStringTextYOutOfRange);
+        ShowErrorMessage(*this, IDS_STRING131);
         y = 0;
         SetDlgItemText(IDC_EDIT_TEXT_Y, QStringLiteral("0"));
     }

@@ -1,7 +1,8 @@
 // The converter dialog's popup menu and its language commands: a right-click
-// shows menu 129 with the catalogue in its Language submenu; choosing an
-// entry switches the language and translates the dialog again at once; the
-// Font command picks the interface font of the current language.
+// shows menu IDR_MENU_LANGUAGE_POPUP with the catalogue in its Language
+// submenu; choosing an entry switches the language and translates the
+// dialog again at once; the Font command picks the interface font of the
+// current language.
 #include "dialog/tessaline_dlg.h"
 
 #include "language/clanguage.h"

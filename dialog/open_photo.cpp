@@ -12,24 +12,17 @@
 #include "dialog/photo_naming.h"
 #include "language/clanguage.h"
 #include "language/message_box.h"
+#include "platform/number_field.h"
 #include "platform/number_text.h"
 #include "platform/platform_services.h"
 #include "resources/resource_ids.h"
+#include "resources/string_ids.h"
 
 #include <QWidget>
 
 #include <algorithm>
 
 namespace {
-
-constexpr int kFrameNumberChars = 128;   // the frame number is read as 127 characters
-constexpr int kPositionChars = 64;       // text positions are read as 63 characters
-constexpr int kStringFrameNumberInvalid = 121;
-constexpr int kStringFrameRange = 122;
-constexpr int kStringNoPhotoWidth = 126;
-constexpr int kStringNoPhotoHeight = 127;
-constexpr int kStringTextXBeyondPhoto = 128;
-constexpr int kStringTextYBeyondPhoto = 129;
 
 FileDialogRequest PhotoOpenRequest() {
     FileDialogRequest request;
@@ -73,11 +66,11 @@ void CTessalineDlg::OnOpenPhoto() {
     m_photoWidth = SignedSize(width);
     m_photoHeight = SignedSize(height);
     if (m_photoWidth <= 0) {
-        ShowMessage(*this, TheLanguage().GetString(kStringNoPhotoWidth), m_photoPath);
+        ShowMessage(*this, TheLanguage().GetString(IDS_STRING126), m_photoPath);
         return;
     }
     if (m_photoHeight <= 0) {
-        ShowMessage(*this, TheLanguage().GetString(kStringNoPhotoHeight), m_photoPath);
+        ShowMessage(*this, TheLanguage().GetString(IDS_STRING127), m_photoPath);
         return;
     }
 
@@ -135,14 +128,14 @@ void CTessalineDlg::rebuildFrameDimensionList() {
 // Positions beyond the new photo are reset; negative ones are left for the
 // checks made when a position field is left and when converting.
 void CTessalineDlg::checkTextPositionAgainstPhoto() {
-    const std::int32_t x = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_X, kPositionChars));
-    const std::int32_t y = ParseDecimalField(GetDlgItemText(IDC_EDIT_TEXT_Y, kPositionChars));
+    const std::int32_t x = ReadNumberField(*this, IDC_EDIT_TEXT_X, kNumberFieldBuffer).value_or(0);
+    const std::int32_t y = ReadNumberField(*this, IDC_EDIT_TEXT_Y, kNumberFieldBuffer).value_or(0);
     if (x >= m_photoWidth) {
-        ShowWarningMessage(*this, kStringTextXBeyondPhoto);
+        ShowWarningMessage(*this, IDS_STRING128);
         SetDlgItemText(IDC_EDIT_TEXT_X, QStringLiteral("0"));
     }
     if (y >= m_photoHeight) {
-        ShowWarningMessage(*this, kStringTextYBeyondPhoto);
+        ShowWarningMessage(*this, IDS_STRING129);
         SetDlgItemText(IDC_EDIT_TEXT_Y, QStringLiteral("0"));
     }
 }
@@ -170,10 +163,10 @@ void CTessalineDlg::OnFrameNumberUpdate() {
     if (!m_loadedPicture || m_frameDimensions.empty()) return;
     const std::optional<std::size_t> dimension = selectedFrameDimension();
     if (!dimension) return;
-    const QString typed = GetDlgItemText(IDC_EDIT_FRAME_NUMBER, kFrameNumberChars);
-    if (typed.isEmpty()) return;
+    const std::optional<std::int32_t> typed = ReadNumberField(*this, IDC_EDIT_FRAME_NUMBER, kFrameFieldBuffer);
+    if (!typed) return;
 
-    const FrameNumberCorrection correction = CorrectFrameNumber(ParseDecimalField(typed), m_frameCounts[*dimension]);
+    const FrameNumberCorrection correction = CorrectFrameNumber(*typed, m_frameCounts[*dimension]);
     // Setting the text reports a further update at once, which finds a valid
     // number and selects that same frame.
     if (correction.correctedText) SetDlgItemText(IDC_EDIT_FRAME_NUMBER, *correction.correctedText);
@@ -184,13 +177,13 @@ void CTessalineDlg::OnFrameNumberKillFocus() {
     if (!m_loadedPicture || m_frameDimensions.empty()) return;
     const std::optional<std::size_t> dimension = selectedFrameDimension();
     if (!dimension) return;
-    const QString typed = GetDlgItemText(IDC_EDIT_FRAME_NUMBER, kFrameNumberChars);
-    if (typed.isEmpty()) return;
+    const std::optional<std::int32_t> typed = ReadNumberField(*this, IDC_EDIT_FRAME_NUMBER, kFrameFieldBuffer);
+    if (!typed) return;
 
-    const std::int32_t number = ParseDecimalField(typed);
+    const std::int32_t number = *typed;
     if (!IsValidFrameNumber(number, m_frameCounts[*dimension])) {
         // The text stays as typed and the focus moves on.
-        ShowErrorMessage(*this, kStringFrameNumberInvalid);
+        ShowErrorMessage(*this, IDS_STRING121);
         return;
     }
     selectFrame(*dimension, static_cast<std::uint32_t>(number));
@@ -202,5 +195,5 @@ void CTessalineDlg::OnFrameDimensionChange() {
     const std::optional<std::size_t> dimension = selectedFrameDimension();
     if (!dimension) return;
     const std::int32_t last = SignedSize(m_frameCounts[*dimension]) - 1;
-    SetDlgItemText(IDC_STATIC_FRAME_RANGE, FormatMessageText(TheLanguage().GetString(kStringFrameRange), last));
+    SetDlgItemText(IDC_STATIC_FRAME_RANGE, FormatMessageText(TheLanguage().GetString(IDS_STRING122), last));
 }

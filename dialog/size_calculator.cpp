@@ -5,20 +5,17 @@
 
 #include "dialog/proportional_size.h"
 #include "language/message_box.h"
+#include "platform/number_field.h"
 #include "platform/number_text.h"
 #include "resources/resource_ids.h"
-
-namespace {
-constexpr int kSizeChars = 256;  // the size fields are read as 255 characters
-constexpr int kStringOpenPhotoFirst = 108;
-}  // namespace
+#include "resources/string_ids.h"
 
 void CTessalineDlg::OnBaseWidth() {
     if (m_photoPath.isEmpty()) {
-        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        ShowErrorMessage(*this, IDS_STRING108);
         return;
     }
-    m_outputWidth = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, kSizeChars));
+    m_outputWidth = ReadNumberField(*this, IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer).value_or(0);
     // A photo that could not be measured has no ratio: the height stays.
     if (const auto height = ScaleByAspectRatio(m_photoHeight, m_photoWidth, m_outputWidth)) {
         m_outputHeight = *height;
@@ -28,10 +25,10 @@ void CTessalineDlg::OnBaseWidth() {
 
 void CTessalineDlg::OnBaseHeight() {
     if (m_photoPath.isEmpty()) {
-        ShowErrorMessage(*this, kStringOpenPhotoFirst);
+        ShowErrorMessage(*this, IDS_STRING108);
         return;
     }
-    m_outputHeight = ParseDecimalField(GetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, kSizeChars));
+    m_outputHeight = ReadNumberField(*this, IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer).value_or(0);
     if (const auto width = ScaleByAspectRatio(m_photoWidth, m_photoHeight, m_outputHeight)) {
         m_outputWidth = *width;
         SetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, FormatDecimal(m_outputWidth));

@@ -8,8 +8,7 @@
 #include "language/clanguage.h"
 #include "language/message_box.h"
 #include "platform/platform_services.h"
-
-enum : int { IDS_MESSAGE_UNKNOWN_ERROR = 109 };
+#include "resources/string_ids.h"
 
 void CTessalineDlg::OnHomepage() {
     if (Services().OpenUrl(kHomePageAddress)) return;

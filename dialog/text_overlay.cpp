@@ -5,25 +5,14 @@
 #include "dialog/tessaline_dlg.h"
 
 #include "language/message_box.h"
-#include "platform/number_text.h"
+#include "platform/number_field.h"
 #include "platform/platform_services.h"
 #include "resources/resource_ids.h"
+#include "resources/string_ids.h"
 
 #include <optional>
 
 namespace {
-
-enum : int {
-    IDS_STRING111 = 111,  // "The output width is invalid!"
-    IDS_STRING112 = 112,  // "The output hight is invalid!"
-    IDS_STRING123 = 123,  // "The text position X is out of range!"
-    IDS_STRING124 = 124,  // "The text position Y is out of range!"
-};
-
-// Read buffers of the fields, terminator included: the size fields hold at
-// most 255 characters, the position fields at most 63.
-constexpr int kSizeFieldBuffer = 256;
-constexpr int kPositionFieldBuffer = 64;
 
 enum class Axis { X, Y };
 
@@ -33,8 +22,8 @@ enum class Axis { X, Y };
 void CheckTextPosition(CTessalineDlg& dlg, Axis axis) {
     if (dlg.m_photoPath.isEmpty()) return;
 
-    dlg.m_outputWidth = ParseDecimalField(dlg.GetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer));
-    dlg.m_outputHeight = ParseDecimalField(dlg.GetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer));
+    dlg.m_outputWidth = ReadNumberField(dlg, IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer).value_or(0);
+    dlg.m_outputHeight = ReadNumberField(dlg, IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer).value_or(0);
     // Without a valid output size there is no range to check against; the
     // width is reported first, so a bad height shows only with a good width.
     if (dlg.m_outputWidth <= 0) {
@@ -48,7 +37,7 @@ void CheckTextPosition(CTessalineDlg& dlg, Axis axis) {
 
     const bool isX = axis == Axis::X;
     const std::int32_t position =
-        ParseDecimalField(dlg.GetDlgItemText(isX ? IDC_EDIT_TEXT_X : IDC_EDIT_TEXT_Y, kPositionFieldBuffer));
+        ReadNumberField(dlg, isX ? IDC_EDIT_TEXT_X : IDC_EDIT_TEXT_Y, kNumberFieldBuffer).value_or(0);
     const std::int32_t bound = isX ? dlg.m_outputWidth : dlg.m_outputHeight;
     if (position < 0 || position >= bound) ShowErrorMessage(dlg, isX ? IDS_STRING123 : IDS_STRING124);
 }

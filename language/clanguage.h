@@ -26,6 +26,7 @@ struct LanguageEntry {
 
 enum class LanguageFileEncoding : std::int32_t { Ansi = 0, Unicode = 1, Utf8 = 2 };
 
+// What a language file's name says about its locale.
 struct LocaleResult {
     QString localeName;
     std::int32_t primaryLanguage = 0;
@@ -48,11 +49,9 @@ public:
 
     // The language file.
     static LanguageFileEncoding DetectEncoding(const QString& name);
-    // Uses the stored encoding; on failure shows the message and leaves the
-    // outputs unchanged.
-    bool LookUpLocale(const QString& name, QString& localeName, std::int32_t& primaryLanguage,
-                      std::int32_t& subLanguage, std::uint32_t& codePage);
-    QString ReadLanguageValue(const QString& section, const QString& key, const QString& defaultText) const;
+    // Uses the stored encoding; on failure shows the message and gives
+    // nothing.
+    std::optional<LocaleResult> LookUpLocale(const QString& name) const;
     static QString UnescapeText(const QString& text);
     QString DecodeText(const QByteArray& bytes) const;
     bool LoadLanguageFile(const QString& name);

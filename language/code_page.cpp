@@ -109,13 +109,16 @@ QString CodePageDecoder::Decode(const QByteArray& bytes, bool cutAtEnd) const {
     return out.text();
 }
 
-QString DecodeCodePage(const QByteArray& bytes, std::uint32_t codePage, bool cutAtEnd) {
-    if (std::optional<CodePageDecoder> decoder = CodePageDecoder::Open(codePage)) {
-        return decoder->Decode(bytes, cutAtEnd);
-    }
+std::optional<CodePageDecoder> OpenDecoderOrFallback(std::uint32_t codePage) {
+    if (std::optional<CodePageDecoder> decoder = CodePageDecoder::Open(codePage)) return decoder;
     // A code page the system lacks: read the bytes as the system would.
-    if (std::optional<CodePageDecoder> fallback = CodePageDecoder::Open(kSystemAnsiCodePage)) {
-        return fallback->Decode(bytes, cutAtEnd);
-    }
-    return QString::fromLatin1(bytes);
+    return CodePageDecoder::Open(kSystemAnsiCodePage);
+}
+
+QString DecodeWith(const std::optional<CodePageDecoder>& decoder, const QByteArray& bytes, bool cutAtEnd) {
+    return decoder ? decoder->Decode(bytes, cutAtEnd) : QString::fromLatin1(bytes);
+}
+
+QString DecodeCodePage(const QByteArray& bytes, std::uint32_t codePage, bool cutAtEnd) {
+    return DecodeWith(OpenDecoderOrFallback(codePage), bytes, cutAtEnd);
 }

@@ -38,6 +38,13 @@ private:
 // The iconv name of a code page ("CP1251", "UTF-8").
 QByteArray IconvNameOfCodePage(std::uint32_t codePage);
 
+// A decoder for the code page, or for the system's ANSI code page when the
+// system does not have that one; nothing when it has neither. Opened once and
+// kept, it decodes any number of texts.
+std::optional<CodePageDecoder> OpenDecoderOrFallback(std::uint32_t codePage);
+// Decodes with such a decoder; without one the bytes are read as Latin-1.
+QString DecodeWith(const std::optional<CodePageDecoder>& decoder, const QByteArray& bytes, bool cutAtEnd = false);
+
 // Decodes with the code page, or with the system's ANSI code page when the
-// system does not have that one.
+// system does not have that one (a decoder opened for this one text).
 QString DecodeCodePage(const QByteArray& bytes, std::uint32_t codePage, bool cutAtEnd = false);

@@ -29,6 +29,18 @@ void replaceAllFromStart(QString& text, QStringView pair, QChar replacement) {
     for (qsizetype at = text.indexOf(pair); at >= 0; at = text.indexOf(pair)) text.replace(at, 2, replacement);
 }
 
+// One value of the language file, decoded; an absent key reads as empty.
+QString readValue(const PrivateProfile& profile, const std::optional<CodePageDecoder>& decoder, const QString& section,
+                  const QString& key) {
+    // The popup menu's top-level item is never shown; its text is fixed.
+    if (section == u"MENU" && key == u"IDR_MENU_LANGUAGE_POPUP") return QStringLiteral("PopupMenu1");
+
+    const std::optional<ProfileValue> value = profile.Find(section, key);
+    if (!value) return {};
+    if (value->isText) return value->text;
+    return CutAtCharacterBoundary(DecodeWith(decoder, value->bytes, value->cut), kMaxProfileValueChars);
+}
+
 }  // namespace
 
 LanguageFileEncoding CLanguage::DetectEncoding(const QString& name) {
@@ -38,35 +50,28 @@ LanguageFileEncoding CLanguage::DetectEncoding(const QString& name) {
     return LanguageFileEncoding::Ansi;
 }
 
-bool CLanguage::LookUpLocale(const QString& name, QString& localeName, std::int32_t& primaryLanguage,
-                             std::int32_t& subLanguage, std::uint32_t& codePage) {
+std::optional<LocaleResult> CLanguage::LookUpLocale(const QString& name) const {
     // The suffix is taken to stand at the end, wherever it was found.
     QString base = name.toLower();
     if (encoding_ == LanguageFileEncoding::Utf8) base.chop(6);
     if (encoding_ == LanguageFileEncoding::Unicode) base.chop(8);
 
     if (base == kEnglish) {
-        localeName = kEnglish;
-        primaryLanguage = 9;
-        subLanguage = 1;
-        codePage = encoding_ == LanguageFileEncoding::Utf8 ? kUtf8CodePage : kSystemAnsiCodePage;
-        return true;
+        return LocaleResult{kEnglish, 9, 1, encoding_ == LanguageFileEncoding::Utf8 ? kUtf8CodePage : kSystemAnsiCodePage};
     }
     for (const LocaleEntry& row : LocaleTable()) {
         const QString abbreviation = QString::fromUtf16(row.abbreviation).toLower();
         if (QString::fromUtf16(row.name).toLower() != base && abbreviation != base) continue;
-        localeName = abbreviation;
-        primaryLanguage = row.languageId & 0x3FF;
-        subLanguage = (row.languageId & 0xFFFF) >> 10;
+        LocaleResult result{abbreviation, row.languageId & 0x3FF, (row.languageId & 0xFFFF) >> 10, 0};
         switch (encoding_) {
-        case LanguageFileEncoding::Utf8: codePage = kUtf8CodePage; break;
-        case LanguageFileEncoding::Unicode: codePage = kSystemAnsiCodePage; break;
-        case LanguageFileEncoding::Ansi: codePage = row.ansiCodePage; break;
+        case LanguageFileEncoding::Utf8: result.codePage = kUtf8CodePage; break;
+        case LanguageFileEncoding::Unicode: result.codePage = kSystemAnsiCodePage; break;
+        case LanguageFileEncoding::Ansi: result.codePage = row.ansiCodePage; break;
         }
-        return true;
+        return result;
     }
     ShowUnownedMessage(QStringLiteral("Your language file name may be not proper,\n please read the help file!"), base);
-    return false;
+    return std::nullopt;
 }
 
 std::uint32_t CLanguage::valueCodePage() const {
@@ -74,16 +79,6 @@ std::uint32_t CLanguage::valueCodePage() const {
     // stay as the system reads them.
     if (localeFound_ && encoding_ != LanguageFileEncoding::Unicode) return codePage_;
     return kSystemAnsiCodePage;
-}
-
-QString CLanguage::ReadLanguageValue(const QString& section, const QString& key, const QString& defaultText) const {
-    // Menu 129's top-level item is never shown; its text is fixed.
-    if (section == u"MENU" && key == u"IDR_MENU_LANGUAGE_POPUP") return QStringLiteral("PopupMenu1");
-
-    const std::optional<ProfileValue> value = PrivateProfile::ReadFile(languageFilePath_).Find(section, key);
-    if (!value) return CutAtCharacterBoundary(defaultText, kMaxProfileValueChars);
-    if (value->isText) return value->text;
-    return CutAtCharacterBoundary(DecodeCodePage(value->bytes, valueCodePage(), value->cut), kMaxProfileValueChars);
 }
 
 QString CLanguage::UnescapeText(const QString& text) {
@@ -102,8 +97,14 @@ QString CLanguage::DecodeText(const QByteArray& bytes) const {
 
 bool CLanguage::LoadLanguageFile(const QString& name) {
     encoding_ = DetectEncoding(name);
-    QString localeName;
-    localeFound_ = LookUpLocale(name, localeName, primaryLanguage_, subLanguage_, codePage_);
+    // A name without a locale keeps the previous language numbers.
+    const std::optional<LocaleResult> locale = LookUpLocale(name);
+    localeFound_ = locale.has_value();
+    if (locale) {
+        primaryLanguage_ = locale->primaryLanguage;
+        subLanguage_ = locale->subLanguage;
+        codePage_ = locale->codePage;
+    }
     // The name is used as given; the folder is searched without regard to
     // letter case, as file names are matched on the program's home platform.
     languageFilePath_ = ResolveNameIgnoringCase(homeFolder_ + QStringLiteral("/language/") + name + QStringLiteral(".ini"));
@@ -111,12 +112,15 @@ bool CLanguage::LoadLanguageFile(const QString& name) {
     menuTexts_.clear();
     stringTexts_.clear();
     dialogTexts_.clear();
+    // The file is read and parsed once, and its values share one decoder.
+    const PrivateProfile profile = PrivateProfile::ReadFile(languageFilePath_);
+    const std::optional<CodePageDecoder> decoder = OpenDecoderOrFallback(valueCodePage());
     for (const LanguageKey& key : KeyTable()) {
         const QString keyName = QString::fromUtf16(key.name);
         const LanguageSection section = SectionOfKey(keyName);
         // Values are decoded before the escapes are replaced, so that a
         // backslash inside a double-byte character is never taken for one.
-        const QString text = UnescapeText(ReadLanguageValue(SectionName(section), keyName, QString()));
+        const QString text = UnescapeText(readValue(profile, decoder, SectionName(section), keyName));
         switch (section) {
         case LanguageSection::Menu: menuTexts_.push_back({key.id, text}); break;
         case LanguageSection::Dialog: dialogTexts_.push_back({key.id, text}); break;
@@ -126,7 +130,7 @@ bool CLanguage::LoadLanguageFile(const QString& name) {
 
     // The locale is recorded, not applied to the process: the C library's
     // locale stays "C", so number formatting and parsing never change.
-    localeName_ = localeFound_ ? localeName : QString();
+    localeName_ = locale ? locale->localeName : QString();
     LoadInterfaceFont();
     return true;
 }

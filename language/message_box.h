@@ -1,19 +1,18 @@
 #pragma once
-// The program's message boxes: text from GetString, caption "Error" (105) or
-// "Warning" (119) from GetString, owned by the dialog, an OK button and no
+// The program's message boxes: text from GetString, caption "Error"
+// (IDS_MESSAGE_ERROR) or "Warning" (IDS_MESSAGE_WARNING) from GetString, owned by the dialog, an OK button and no
 // icon unless a caller says otherwise.
 
 #include "platform/platform_services.h"
+#include "resources/string_ids.h"
 
 #include <QString>
 
 class CDialog;
 
-enum : int { IDS_MESSAGE_ERROR = 105, IDS_MESSAGE_WARNING = 119 };
-
-// An error box: text of `stringId`, caption of 105.
+// An error box: text of `stringId`, caption of IDS_MESSAGE_ERROR.
 int ShowErrorMessage(CDialog& owner, int stringId);
-// A warning box: text of `stringId`, caption of 119.
+// A warning box: text of `stringId`, caption of IDS_MESSAGE_WARNING.
 int ShowWarningMessage(CDialog& owner, int stringId);
 // Any text and caption, OK only, no icon, owned by the dialog.
 int ShowMessage(CDialog& owner, const QString& text, const QString& caption);

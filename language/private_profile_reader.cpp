@@ -52,10 +52,6 @@ qsizetype lastIndexOfUnit(const Str& s, char32_t unit) {
     return -1;
 }
 
-// Names of a byte file are read as the system would read them.
-QString nameText(const QByteArray& s) { return DecodeCodePage(s, kSystemAnsiCodePage); }
-QString nameText(const QString& s) { return s; }
-
 ProfileValue makeValue(const QByteArray& bytes) {
     ProfileValue value;
     value.bytes = bytes;
@@ -99,9 +95,10 @@ QString decodeUtf16(const QByteArray& contents, bool bigEndian) {
 
 class ProfileParser {
 public:
+    explicit ProfileParser(PrivateProfile& profile) : profile_(profile) {}
+
     template <typename Str>
-    static void Parse(const Str& contents, PrivateProfile& profile) {
-        PrivateProfile::Section* current = nullptr;
+    void Parse(const Str& contents) {
         qsizetype lineStart = 0;
         while (lineStart <= contents.size()) {
             qsizetype lineEnd = lineStart;
@@ -109,44 +106,54 @@ public:
                 ++lineEnd;
             }
             const Str line = trimmed(contents.mid(lineStart, lineEnd - lineStart));
-            parseLine(line, profile, current);
+            parseLine(line);
             if (lineEnd >= contents.size()) break;
             lineStart = lineEnd + 1;
         }
     }
 
 private:
+    // Names of a byte file are read as the system would read them, with one
+    // decoder for the whole file.
+    QString nameText(const QByteArray& s) const { return DecodeWith(nameDecoder_, s); }
+    static QString nameText(const QString& s) { return s; }
+
     template <typename Str>
-    static void parseLine(const Str& line, PrivateProfile& profile, PrivateProfile::Section*& current) {
+    void parseLine(const Str& line) {
         if (line.isEmpty()) return;
         if (unitAt(line, 0) == u'[') {
             const qsizetype close = lastIndexOfUnit(line, u']');
             const Str name = close > 0 ? line.mid(1, close - 1) : line.mid(1);
-            profile.sections_.push_back({nameText(trimmed(name)), {}});
-            current = &profile.sections_.back();
+            profile_.sections_.push_back({nameText(trimmed(name)), {}});
+            current_ = &profile_.sections_.back();
             return;
         }
-        if (!current) return;
+        if (!current_) return;
         const qsizetype equals = indexOfUnit(line, u'=');
         if (equals < 0) return;
-        current->entries.push_back(
+        current_->entries.push_back(
             {nameText(trimmed(line.left(equals))), makeValue(withoutQuotes(trimmed(line.mid(equals + 1))))});
     }
+
+    PrivateProfile& profile_;
+    PrivateProfile::Section* current_ = nullptr;
+    std::optional<CodePageDecoder> nameDecoder_ = OpenDecoderOrFallback(kSystemAnsiCodePage);
 };
 
 PrivateProfile PrivateProfile::FromContents(const QByteArray& contents) {
     PrivateProfile profile;
+    ProfileParser parser(profile);
     const bool littleEndian = contents.startsWith("\xFF\xFE");
     const bool bigEndian = contents.startsWith("\xFE\xFF");
     if (littleEndian || bigEndian) {
         profile.utf16_ = true;
-        ProfileParser::Parse(decodeUtf16(contents, bigEndian), profile);
+        parser.Parse(decodeUtf16(contents, bigEndian));
     } else if (contents.startsWith("\xEF\xBB\xBF")) {
         // Editors often put a UTF-8 byte-order mark before the first section;
         // it is not part of the text.
-        ProfileParser::Parse(contents.mid(3), profile);
+        parser.Parse(contents.mid(3));
     } else {
-        ProfileParser::Parse(contents, profile);
+        parser.Parse(contents);
     }
     return profile;
 }

@@ -1,5 +1,7 @@
 #include "platform/data_exchange.h"
 
+#include "platform/number_field.h"
+
 #include "platform/cdialog.h"
 #include "platform/controls.h"
 #include "platform/number_text.h"
@@ -39,7 +41,7 @@ void DDX_Text(CDataExchange* pDX, int id, std::int32_t& value) {
         pDX->m_pDlgWnd->SetDlgItemText(id, FormatDecimal(value));
         return;
     }
-    const std::optional<std::int32_t> number = ScanDecimalInteger(pDX->m_pDlgWnd->GetDlgItemText(id, 64));
+    const std::optional<std::int32_t> number = ScanDecimalInteger(pDX->m_pDlgWnd->GetDlgItemText(id, kNumberFieldBuffer));
     if (!number) {
         pDX->Fail(kEnterInteger);
         return;

@@ -37,7 +37,7 @@ extern const QString kEnterIntegerRange;   // "Enter an integer between %1 and %
 extern const QString kEnterNoMoreChars;    // "Enter no more than %1 characters."
 
 void DDX_Text(CDataExchange* pDX, int id, QString& value);
-// Integers are read from at most 63 characters of the control's text.
+// Integers are read through a buffer of kNumberFieldBuffer characters.
 void DDX_Text(CDataExchange* pDX, int id, std::int32_t& value);
 // Load direction: limits typing in the edit box. Save direction: validates.
 void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars);

@@ -19,9 +19,6 @@ struct Menu;
 enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxIcon { None, Exclamation, Information, Error };
 
-// MB_YESNO | MB_ICONEXCLAMATION as the classic flag value, for reference.
-constexpr unsigned kMbYesNoExclamation = 0x34;
-
 struct FileDialogRequest {
     QString title;
     QString initialFolder;

@@ -13,7 +13,6 @@ using ARGB = std::uint32_t;      // 0xAARRGGBB
 enum : std::uint32_t {
     WM_CLOSE = 0x0010,
     WM_PAINT = 0x000F,
-    WM_QUERYDRAGICON = 0x0037,
     WM_NOTIFY = 0x004E,
     WM_COMMAND = 0x0111,
     WM_SYSCOMMAND = 0x0112,

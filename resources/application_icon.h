@@ -1,5 +1,5 @@
 #pragma once
-// The application icon (icon resource 128).
+// The application icon (icon resource IDR_MAINFRAME).
 
 #include <QIcon>
 

@@ -1,11 +1,11 @@
 #pragma once
-// The program's dialog templates: 102, the converter dialog, and 100, the
-// About box.
+// The program's dialog templates: IDD_PROGRAM_JPG, the converter dialog, and
+// IDD_ABOUTBOX, the About box.
 
 #include "platform/dialog_template.h"
 
-const DialogTemplate& ConverterDialogTemplate();  // 102
-const DialogTemplate& AboutDialogTemplate();      // 100
+const DialogTemplate& ConverterDialogTemplate();  // IDD_PROGRAM_JPG
+const DialogTemplate& AboutDialogTemplate();      // IDD_ABOUTBOX
 // The template with this identifier, or nullptr.
 const DialogTemplate* FindDialogTemplate(int id);
 

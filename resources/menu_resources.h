@@ -1,6 +1,6 @@
 #pragma once
-// Menu resource 129: one top-level popup ("PopupMenu") holding the Language
-// submenu (with a placeholder separator), Font and About.
+// Menu resource IDR_MENU_LANGUAGE_POPUP: one top-level popup ("PopupMenu")
+// holding the Language submenu (with a placeholder separator), Font and About.
 
 #include "platform/menu.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Identifiers of the program's resources: dialogs, controls, menus, commands,
-// strings and the icon.
+// and the icon. String identifiers are in resources/string_ids.h.
 
 enum : int {
     IDR_MAINFRAME = 128,  // the application icon
@@ -56,6 +56,4 @@ enum : int {
 
     IDM_LANGUAGE_FIRST = 45400,
     IDM_LANGUAGE_LAST = 46399,
-
-    IDS_ABOUTBOX = 101,
 };

@@ -5,5 +5,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESS_BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
-# One build at a time on this machine: builds from several checkouts queue up.
-flock /tmp/tessaline-build.lock cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)"

@@ -4,7 +4,7 @@
 // starts from.
 
 #include "dialog/tessaline_dlg.h"
-#include "platform/scripted_platform_services.h"
+#include "tests/support/scripted_platform_services.h"
 #include "tests/support/test_environment.h"
 
 #include <gtest/gtest.h>

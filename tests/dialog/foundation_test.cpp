@@ -19,8 +19,17 @@ QStringList closeStepKeys() {
     QStringList keys = {QStringLiteral("Option/nCurrentJpegQuality"), QStringLiteral("Option/nRotateAngel"),
                         QStringLiteral("Option/nFlipType"), QStringLiteral("Option/CurrentLanguage"),
                         QStringLiteral("Option/last_output_folder")};
-    for (const FontKey& key : kFontKeys) keys << QStringLiteral("CurrentFont/") + QString::fromUtf16(key.key);
-    keys << QStringLiteral("CurrentFont/nCurrentColor");
+    // The font keys are written out here rather than taken from the key
+    // table, so that a key renamed or moved in the table shows up.
+    const QStringList fontFields = {
+        QStringLiteral("lfHeight"),       QStringLiteral("lfWidth"),     QStringLiteral("lfEscapement"),
+        QStringLiteral("lfOrientation"),  QStringLiteral("lfWeight"),    QStringLiteral("lfItalic"),
+        QStringLiteral("lfUnderline"),    QStringLiteral("lfStrikeOut"), QStringLiteral("lfCharSet"),
+        QStringLiteral("lfOutPrecision"), QStringLiteral("lfClipPrecision"), QStringLiteral("lfPitchAndFamily"),
+        QStringLiteral("lfFaceName"),
+        QStringLiteral("nCurrentColor"),
+    };
+    for (const QString& field : fontFields) keys << QStringLiteral("CurrentFont/") + field;
     return keys;
 }
 

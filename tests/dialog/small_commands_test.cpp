@@ -184,14 +184,9 @@ TEST_F(SmallCommandsTest, ThePopupMenusAboutRunsTheAboutBoxModally) {
 
 namespace {
 
-// The help folder of the source tree this test was built from.
-QDir SourceHelpFolder() {
-    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/dialog
-    dir.cdUp();
-    dir.cdUp();
-    dir.cd(QStringLiteral("help"));
-    return dir;
-}
+// The help folder of the source tree this test was built from (the build
+// passes the folder in, as the file's own path may be a relative one).
+QDir SourceHelpFolder() { return QDir(QStringLiteral(TESS_SOURCE_HELP_FOLDER)); }
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 // (so message boxes are recorded, not shown) and an empty home folder with
 // a language folder to put files into.
 
-#include "platform/scripted_platform_services.h"
+#include "tests/support/scripted_platform_services.h"
 #include "tests/support/test_environment.h"
 
 #include <QByteArray>

@@ -5,7 +5,7 @@
 #include "platform/controls.h"
 #include "platform/data_exchange.h"
 #include "platform/dialog_units.h"
-#include "platform/scripted_platform_services.h"
+#include "tests/support/scripted_platform_services.h"
 
 #include <gtest/gtest.h>
 

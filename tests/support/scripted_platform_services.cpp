@@ -1,4 +1,4 @@
-#include "platform/scripted_platform_services.h"
+#include "tests/support/scripted_platform_services.h"
 
 namespace {
 template <typename T>
