@@ -264,8 +264,16 @@ constexpr int R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN
               R2_COPYPEN = 13, R2_MERGEPENNOT = 14, R2_MERGEPEN = 15, R2_WHITE = 16;
 // Region combination modes.
 constexpr int RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
-// Ternary raster operations the players name.
-constexpr std::uint32_t SRCCOPY = 0x00CC0020, PATCOPY = 0x00F00021;
+// Ternary raster operations of the blits (D destination, S source, P pattern).
+constexpr std::uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
+                        SRCERASE = 0x00440328, NOTSRCCOPY = 0x00330008, NOTSRCERASE = 0x001100A6,
+                        MERGECOPY = 0x00C000CA, MERGEPAINT = 0x00BB0226, PATCOPY = 0x00F00021, PATINVERT = 0x005A0049,
+                        DSTINVERT = 0x00550009, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
+// The operation "D", which leaves the destination as it is (it has no
+// short name of its own).
+constexpr std::uint32_t DSTCOPY = 0x00AA0029;
+// How MODIFYWORLDTRANSFORM combines its transform with the current one.
+constexpr std::uint32_t MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
 // The arc direction that draws clockwise.
 constexpr std::uint32_t AD_CLOCKWISE = 2;
 // How a bitmap's colour table is read: RGB entries or palette indices.
