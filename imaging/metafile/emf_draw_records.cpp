@@ -12,6 +12,9 @@ using namespace gdi;
 
 namespace {
 
+// Point types of POLYDRAW.
+constexpr unsigned PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
+
 QRectF ReadRect(ByteReader& r) {
     const double l = r.I32(), t = r.I32(), rr = r.I32(), b = r.I32();
     return QRectF(QPointF(l, t), QPointF(rr, b));
@@ -78,92 +81,119 @@ std::optional<QPainterPath> ReadRegionData(ByteReader r, std::uint32_t size) {
     return path.simplified();
 }
 
-bool EmfPlayer::PlayDrawing(std::uint32_t type, ByteReader& r) {
-    switch (type) {
-    case 2: case 3: case 4: case 5: case 6: PlayPoly(type, r, false); break;
-    case 85: case 86: case 87: case 88: case 89: PlayPoly(type - 83, r, true); break;
-    case 7: case 8: PlayPolyPoly(type, r, false); break;
-    case 90: case 91: PlayPolyPoly(type - 83, r, true); break;
-    case 56: PlayPolyDraw(r, false); break;
-    case 92: PlayPolyDraw(r, true); break;
-    case 15: {
+bool EmfPlayer::PlayDrawing(EmfRecord record, ByteReader& r) {
+    if (PlayShapes(record, r) || PlayPaths(record, r)) return true;
+    using enum EmfRecord;
+    switch (record) {
+    case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN: PlayRegionFill(record, r); break;
+    case EMR_EXTSELECTCLIPRGN: PlayClipRegion(r); break;
+    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_TRANSPARENTBLT: PlayBlit(record, r); break;
+    case EMR_SETDIBITSTODEVICE: PlaySetDibitsToDevice(r); break;
+    case EMR_STRETCHDIBITS: PlayStretchDibits(r); break;
+    case EMR_EXTTEXTOUTA: PlayText(r, false); break;
+    case EMR_EXTTEXTOUTW: PlayText(r, true); break;
+    case EMR_SMALLTEXTOUT: PlaySmallText(r); break;
+    case EMR_ALPHABLEND: PlayAlphaBlend(r); break;
+    case EMR_GRADIENTFILL: PlayGradientFill(r); break;
+    default: return false;  // unknown or not drawn: skipped
+    }
+    return true;
+}
+
+// Lines, curves and shapes, with 32-bit or 16-bit points.
+bool EmfPlayer::PlayShapes(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
+    switch (record) {
+    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO: case EMR_POLYLINETO:
+        PlayPoly(record, r, false);
+        break;
+    case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO16:
+        PlayPoly(record, r, true);
+        break;
+    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: PlayPolyPoly(record, r, false); break;
+    case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16: PlayPolyPoly(record, r, true); break;
+    case EMR_POLYDRAW: PlayPolyDraw(r, false); break;
+    case EMR_POLYDRAW16: PlayPolyDraw(r, true); break;
+    case EMR_SETPIXELV: {
         const QPointF p = ReadPointL(r);
         const std::uint32_t color = r.U32();
         if (!r.failed()) device_.SetPixel(p, color);
         break;
     }
-    case 26: { const QPointF d = ReadPointL(r); if (!r.failed()) device_.OffsetClip(d); break; }
-    case 29: { const QRectF b = ReadRect(r); if (!r.failed()) device_.ExcludeClipRect(b); break; }
-    case 30: { const QRectF b = ReadRect(r); if (!r.failed()) device_.IntersectClipRect(b); break; }
-    case 41: {
+    case EMR_ANGLEARC: {
         const QPointF c = ReadPointL(r);
         const double radius = r.U32();
         const double start = r.F32(), sweep = r.F32();
         if (!r.failed() && std::isfinite(start) && std::isfinite(sweep)) device_.AngleArc(c, radius, start, sweep);
         break;
     }
-    case 42: { const QRectF b = ReadRect(r); if (!r.failed()) device_.Ellipse(b); break; }
-    case 43: { const QRectF b = ReadRect(r); if (!r.failed()) device_.Rectangle(b); break; }
-    case 44: {
+    case EMR_ELLIPSE: { const QRectF b = ReadRect(r); if (!r.failed()) device_.Ellipse(b); break; }
+    case EMR_RECTANGLE: { const QRectF b = ReadRect(r); if (!r.failed()) device_.Rectangle(b); break; }
+    case EMR_ROUNDRECT: {
         const QRectF b = ReadRect(r);
         const double w = r.I32(), h = r.I32();
         if (!r.failed()) device_.RoundRect(b, QSizeF(w, h));
         break;
     }
-    case 45: case 46: case 47: case 55: {
-        const QRectF b = ReadRect(r);
-        const QPointF start = ReadPointL(r), end = ReadPointL(r);
-        if (r.failed()) break;
-        const GdiDevice::ArcKind kind = type == 45   ? GdiDevice::ArcKind::Arc
-                                        : type == 46 ? GdiDevice::ArcKind::Chord
-                                        : type == 47 ? GdiDevice::ArcKind::Pie
-                                                     : GdiDevice::ArcKind::ArcTo;
-        device_.Arc(b, start, end, kind);
-        break;
-    }
-    case 54: { const QPointF p = ReadPointL(r); if (!r.failed()) device_.LineTo(p); break; }
-    case 59: device_.BeginPath(); break;
-    case 60: device_.EndPath(); break;
-    case 61: device_.CloseFigure(); break;
-    case 62: device_.FillPath(); break;
-    case 63: device_.StrokeAndFillPath(); break;
-    case 64: device_.StrokePath(); break;
-    case 65: break;  // FlattenPath: curves are drawn exactly anyway
-    case 66: device_.WidenPath(); break;
-    case 67: { const std::uint32_t mode = r.U32(); if (!r.failed()) device_.SelectClipPath(static_cast<int>(mode)); break; }
-    case 68: device_.AbortPath(); break;
-    case 71: case 72: case 73: case 74: PlayRegionFill(type, r); break;
-    case 75: PlayClipRegion(r); break;
-    case 76: case 77: case 116: PlayBlit(type, r); break;
-    case 80: PlaySetDibitsToDevice(r); break;
-    case 81: PlayStretchDibits(r); break;
-    case 83: PlayText(r, false); break;
-    case 84: PlayText(r, true); break;
-    case 108: PlaySmallText(r); break;
-    case 114: PlayAlphaBlend(r); break;
-    case 118: PlayGradientFill(r); break;
-    default: return false;  // unknown or not drawn: skipped
+    case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_ARCTO: PlayArc(record, r); break;
+    case EMR_LINETO: { const QPointF p = ReadPointL(r); if (!r.failed()) device_.LineTo(p); break; }
+    default: return false;
     }
     return true;
 }
 
-void EmfPlayer::PlayPoly(std::uint32_t type, ByteReader& r, bool small) {
+// Path brackets and the clipping records.
+bool EmfPlayer::PlayPaths(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
+    switch (record) {
+    case EMR_OFFSETCLIPRGN: { const QPointF d = ReadPointL(r); if (!r.failed()) device_.OffsetClip(d); break; }
+    case EMR_EXCLUDECLIPRECT: { const QRectF b = ReadRect(r); if (!r.failed()) device_.ExcludeClipRect(b); break; }
+    case EMR_INTERSECTCLIPRECT: { const QRectF b = ReadRect(r); if (!r.failed()) device_.IntersectClipRect(b); break; }
+    case EMR_BEGINPATH: device_.BeginPath(); break;
+    case EMR_ENDPATH: device_.EndPath(); break;
+    case EMR_CLOSEFIGURE: device_.CloseFigure(); break;
+    case EMR_FILLPATH: device_.FillPath(); break;
+    case EMR_STROKEANDFILLPATH: device_.StrokeAndFillPath(); break;
+    case EMR_STROKEPATH: device_.StrokePath(); break;
+    case EMR_FLATTENPATH: break;  // curves are drawn exactly anyway
+    case EMR_WIDENPATH: device_.WidenPath(); break;
+    case EMR_SELECTCLIPPATH: { const std::uint32_t mode = r.U32(); if (!r.failed()) device_.SelectClipPath(static_cast<int>(mode)); break; }
+    case EMR_ABORTPATH: device_.AbortPath(); break;
+    default: return false;
+    }
+    return true;
+}
+
+void EmfPlayer::PlayArc(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
+    const QRectF b = ReadRect(r);
+    const QPointF start = ReadPointL(r), end = ReadPointL(r);
+    if (r.failed()) return;
+    const GdiDevice::ArcKind kind = record == EMR_ARC     ? GdiDevice::ArcKind::Arc
+                                    : record == EMR_CHORD ? GdiDevice::ArcKind::Chord
+                                    : record == EMR_PIE   ? GdiDevice::ArcKind::Pie
+                                                          : GdiDevice::ArcKind::ArcTo;
+    device_.Arc(b, start, end, kind);
+}
+
+void EmfPlayer::PlayPoly(EmfRecord record, ByteReader& r, bool small) {
     r.Skip(16);  // bounds
     const std::uint32_t count = r.U32();
     if (r.failed()) return;
     const std::vector<QPointF> points = ReadPoints(r, count, small);
     if (points.empty()) return;
-    switch (type) {
-    case 2: device_.PolyBezier(points); break;
-    case 3: device_.PolyPolygon({points}); break;
-    case 4: device_.Polyline(points); break;
-    case 5: device_.PolyBezierTo(points); break;
-    case 6: device_.PolylineTo(points); break;
+    using enum EmfRecord;
+    switch (record) {
+    case EMR_POLYBEZIER: case EMR_POLYBEZIER16: device_.PolyBezier(points); break;
+    case EMR_POLYGON: case EMR_POLYGON16: device_.PolyPolygon({points}); break;
+    case EMR_POLYLINE: case EMR_POLYLINE16: device_.Polyline(points); break;
+    case EMR_POLYBEZIERTO: case EMR_POLYBEZIERTO16: device_.PolyBezierTo(points); break;
+    case EMR_POLYLINETO: case EMR_POLYLINETO16: device_.PolylineTo(points); break;
     default: break;
     }
 }
 
-void EmfPlayer::PlayPolyPoly(std::uint32_t type, ByteReader& r, bool small) {
+void EmfPlayer::PlayPolyPoly(EmfRecord record, ByteReader& r, bool small) {
     r.Skip(16);
     const std::uint32_t polys = r.U32();
     const std::uint32_t total = r.U32();
@@ -181,7 +211,7 @@ void EmfPlayer::PlayPolyPoly(std::uint32_t type, ByteReader& r, bool small) {
                             points.begin() + static_cast<std::ptrdiff_t>(at + c));
         at += c;
     }
-    if (type == 7) device_.PolyPolyline(shapes);
+    if (record == EmfRecord::EMR_POLYPOLYLINE || record == EmfRecord::EMR_POLYPOLYLINE16) device_.PolyPolyline(shapes);
     else device_.PolyPolygon(shapes);
 }
 
@@ -191,25 +221,25 @@ void EmfPlayer::PlayPolyDraw(ByteReader& r, bool small) {
     if (r.failed()) return;
     const std::vector<QPointF> points = ReadPoints(r, count, small);
     if (points.size() != count || !r.Has(count, 1)) return;
-    // Point types: 6 move to, 2 line to, 4 Bézier to; bit 1 closes the figure.
+    // Each point has a type; PT_CLOSEFIGURE may be added to any of them.
     QPainterPath path(device_.state().current);
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint8_t kind = r.U8();
-        switch (kind & ~1u) {
-        case 6: path.moveTo(points[i]); break;
-        case 2: path.lineTo(points[i]); break;
-        case 4:
+        switch (kind & ~PT_CLOSEFIGURE) {
+        case PT_MOVETO: path.moveTo(points[i]); break;
+        case PT_LINETO: path.lineTo(points[i]); break;
+        case PT_BEZIERTO:
             if (i + 2 < count) {
                 path.cubicTo(points[i], points[i + 1], points[i + 2]);
                 r.U8();
                 const std::uint8_t last = r.U8();
                 i += 2;
-                if (last & 1) path.closeSubpath();
+                if (last & PT_CLOSEFIGURE) path.closeSubpath();
             }
             continue;
         default: break;
         }
-        if (kind & 1) path.closeSubpath();
+        if (kind & PT_CLOSEFIGURE) path.closeSubpath();
     }
     // Drawn as the sum of its figures, through the same pen.
     for (const QPolygonF& figure : path.toSubpathPolygons()) {
@@ -293,24 +323,25 @@ void EmfPlayer::PlayClipRegion(ByteReader& r) {
     device_.SelectClipRegion(device_.DeviceToBitmap().map(*region), static_cast<int>(mode));
 }
 
-void EmfPlayer::PlayRegionFill(std::uint32_t type, ByteReader& r) {
+void EmfPlayer::PlayRegionFill(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
     r.Skip(16);
     const std::uint32_t size = r.U32();
     std::uint32_t brushIndex = 0;
-    if (type == 71 || type == 72) brushIndex = r.U32();
-    if (type == 72) r.Skip(8);  // stroke size
+    if (record == EMR_FILLRGN || record == EMR_FRAMERGN) brushIndex = r.U32();
+    if (record == EMR_FRAMERGN) r.Skip(8);  // stroke size
     if (r.failed()) return;
     const std::optional<QPainterPath> region = ReadRegionData(r, size);
     if (!region) return;
     const QPainterPath onBitmap = device_.LogicalToBitmap().map(*region);
-    if (type == 73) {
+    if (record == EMR_INVERTRGN) {
         device_.InvertRegion(onBitmap);
         return;
     }
     Brush brush = device_.state().brush;
-    if (type != 74 && brushIndex < objects_.size())
+    if (record != EMR_PAINTRGN && brushIndex < objects_.size())
         if (const Brush* b = std::get_if<Brush>(&objects_[brushIndex])) brush = *b;
-    if (type == 72) {
+    if (record == EMR_FRAMERGN) {
         // A frame: the region's outline, one pixel wide, in the brush colour.
         QPainterPathStroker stroker;
         stroker.setWidth(1.0);
@@ -320,7 +351,7 @@ void EmfPlayer::PlayRegionFill(std::uint32_t type, ByteReader& r) {
     device_.FillRegion(onBitmap, brush);
 }
 
-void EmfPlayer::PlayBlit(std::uint32_t type, ByteReader& r) {
+void EmfPlayer::PlayBlit(EmfRecord record, ByteReader& r) {
     r.Skip(16);
     const double xDest = r.I32(), yDest = r.I32(), cxDest = r.I32(), cyDest = r.I32();
     const std::uint32_t rop = r.U32();
@@ -332,7 +363,7 @@ void EmfPlayer::PlayBlit(std::uint32_t type, ByteReader& r) {
     const std::uint32_t usage = r.U32();
     const std::uint32_t offBmi = r.U32(), cbBmi = r.U32(), offBits = r.U32(), cbBits = r.U32();
     double cxSrc = cxDest, cySrc = cyDest;
-    if (type != 76) {
+    if (record != EmfRecord::EMR_BITBLT) {
         cxSrc = r.I32();
         cySrc = r.I32();
     }
@@ -347,7 +378,7 @@ void EmfPlayer::PlayBlit(std::uint32_t type, ByteReader& r) {
     QTransform sourceXform(m11, m12, m21, m22, dx, dy);
     if (!sourceXform.isInvertible() || !std::isfinite(m11 + m12 + m21 + m22 + dx + dy)) sourceXform = QTransform();
     const QImage source = Crop(dib->image, sourceXform.mapRect(QRectF(xSrc, ySrc, cxSrc, cySrc)));
-    if (type == 116) {
+    if (record == EmfRecord::EMR_TRANSPARENTBLT) {
         // TransparentBlt: the raster-operation field holds the colour that
         // stays see-through.
         const QRgb key = qRgb(rop & 0xFF, (rop >> 8) & 0xFF, (rop >> 16) & 0xFF);
@@ -408,12 +439,12 @@ void EmfPlayer::PlaySetDibitsToDevice(ByteReader& r) {
     const ByteReader bits = r.Slice(offBits, cbBits);
     if (bits.failed()) return;
     DibRequest request;
-    request.paletteIndices = usage == 1;
+    request.paletteIndices = usage == DIB_PAL_COLORS;
     request.palette = &device_.state().palette;
     const std::optional<Dib> dib = DecodeDib(patched, bits, request);
     if (!dib) return;
     device_.StretchImage(QRectF(xDest, yDest, cxSrc, cySrc),
-                         Crop(dib->image, DibSourceRect(*dib, xSrc, yInPart, cxSrc, cySrc)), 0x00CC0020);
+                         Crop(dib->image, DibSourceRect(*dib, xSrc, yInPart, cxSrc, cySrc)), SRCCOPY);
 }
 
 void EmfPlayer::PlayAlphaBlend(ByteReader& r) {

@@ -14,10 +14,9 @@ using namespace gdi;
 
 namespace {
 
-constexpr std::uint32_t kStockFlag = 0x80000000;
 constexpr std::uint32_t kMaxObjects = 65536;
 
-std::optional<GdiObject> StockObject(std::uint32_t index) {
+std::optional<GdiObject> StockGdiObject(std::uint32_t index) {
     auto brush = [](ColorRef color, std::uint32_t style = BS_SOLID) {
         Brush b;
         b.style = style;
@@ -30,31 +29,29 @@ std::optional<GdiObject> StockObject(std::uint32_t index) {
         p.color = color;
         return GdiObject(p);
     };
-    switch (index) {
-    case 0: return brush(0xFFFFFF);
-    case 1: return brush(0xC0C0C0);
-    case 2: return brush(0x808080);
-    case 3: return brush(0x404040);
-    case 4: return brush(0x000000);
-    case 5: return brush(0, BS_NULL);
-    case 6: return pen(0xFFFFFF);
-    case 7: return pen(0x000000);
-    case 8: return pen(0, PS_NULL);
-    case 10: case 11: case 16: {  // fixed-pitch fonts
+    auto font = [](const QString& face) {
         Font f;
-        f.face = QStringLiteral("Monospace");
+        f.face = face;
         f.height = 12;
         return GdiObject(f);
-    }
-    case 12: case 13: case 14: case 17: {
-        Font f;
-        f.face = QStringLiteral("Sans Serif");
-        f.height = 12;
-        return GdiObject(f);
-    }
-    case 15: return GdiObject(Palette{});
-    case 18: return brush(0xFFFFFF);  // DC brush: white until set
-    case 19: return pen(0x000000);    // DC pen: black until set
+    };
+    using enum StockObject;
+    switch (static_cast<StockObject>(index)) {
+    case WHITE_BRUSH: return brush(0xFFFFFF);
+    case LTGRAY_BRUSH: return brush(0xC0C0C0);
+    case GRAY_BRUSH: return brush(0x808080);
+    case DKGRAY_BRUSH: return brush(0x404040);
+    case BLACK_BRUSH: return brush(0x000000);
+    case NULL_BRUSH: return brush(0, BS_NULL);
+    case WHITE_PEN: return pen(0xFFFFFF);
+    case BLACK_PEN: return pen(0x000000);
+    case NULL_PEN: return pen(0, PS_NULL);
+    case OEM_FIXED_FONT: case ANSI_FIXED_FONT: case SYSTEM_FIXED_FONT: return font(QStringLiteral("Monospace"));
+    case ANSI_VAR_FONT: case SYSTEM_FONT: case DEVICE_DEFAULT_FONT: case DEFAULT_GUI_FONT:
+        return font(QStringLiteral("Sans Serif"));
+    case DEFAULT_PALETTE: return GdiObject(Palette{});
+    case DC_BRUSH: return brush(0xFFFFFF);  // white until set
+    case DC_PEN: return pen(0x000000);      // black until set
     default: return std::nullopt;
     }
 }
@@ -103,63 +100,74 @@ EmfPlayer::EmfPlayer(GdiDevice& device, std::uint32_t objectCount)
     : device_(device), objects_(std::clamp<std::uint32_t>(objectCount, 1, kMaxObjects)) {}
 
 bool EmfPlayer::Play(std::uint32_t type, ByteReader& r) {
-    if (type == 14) return false;  // EMR_EOF
-    if (!PlayState(type, r)) PlayDrawing(type, r);
+    const EmfRecord record = static_cast<EmfRecord>(type);
+    if (record == EmfRecord::EMR_EOF) return false;
+    if (!PlayState(record, r) && !PlayObjects(record, r)) PlayDrawing(record, r);
     return true;
 }
 
-bool EmfPlayer::PlayState(std::uint32_t type, ByteReader& r) {
+bool EmfPlayer::PlayState(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
     DcState& s = device_.state();
-    switch (type) {
-    case 9: { const double w = r.I32(), h = r.I32(); if (!r.failed()) device_.SetWindowExt(QSizeF(w, h)); break; }
-    case 10: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.SetWindowOrg(p); break; }
-    case 11: { const double w = r.I32(), h = r.I32(); if (!r.failed()) device_.SetViewportExt(QSizeF(w, h)); break; }
-    case 12: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.SetViewportOrg(p); break; }
-    case 17: { const std::uint32_t m = r.U32(); if (!r.failed()) device_.SetMapMode(static_cast<int>(m), false); break; }
-    case 18: { const std::uint32_t m = r.U32(); if (!r.failed() && (m == TRANSPARENT || m == OPAQUE)) s.bkMode = static_cast<int>(m); break; }
-    case 19: { const std::uint32_t m = r.U32(); if (!r.failed() && (m == ALTERNATE || m == WINDING)) s.polyFillMode = static_cast<int>(m); break; }
-    case 20: { const std::uint32_t m = r.U32(); if (!r.failed() && m >= 1 && m <= 16) s.rop2 = static_cast<int>(m); break; }
-    case 22: { const std::uint32_t a = r.U32(); if (!r.failed()) s.textAlign = a; break; }
-    case 24: { const std::uint32_t c = r.U32(); if (!r.failed()) s.textColor = c; break; }
-    case 25: { const std::uint32_t c = r.U32(); if (!r.failed()) s.bkColor = c; break; }
-    case 27: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.MoveTo(p); break; }
-    case 31: case 32: {  // scale the viewport or window extent
+    switch (record) {
+    case EMR_SETWINDOWEXTEX: { const double w = r.I32(), h = r.I32(); if (!r.failed()) device_.SetWindowExt(QSizeF(w, h)); break; }
+    case EMR_SETWINDOWORGEX: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.SetWindowOrg(p); break; }
+    case EMR_SETVIEWPORTEXTEX: { const double w = r.I32(), h = r.I32(); if (!r.failed()) device_.SetViewportExt(QSizeF(w, h)); break; }
+    case EMR_SETVIEWPORTORGEX: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.SetViewportOrg(p); break; }
+    case EMR_SETMAPMODE: { const std::uint32_t m = r.U32(); if (!r.failed()) device_.SetMapMode(static_cast<int>(m), false); break; }
+    case EMR_SETBKMODE: { const std::uint32_t m = r.U32(); if (!r.failed() && (m == TRANSPARENT || m == OPAQUE)) s.bkMode = static_cast<int>(m); break; }
+    case EMR_SETPOLYFILLMODE: { const std::uint32_t m = r.U32(); if (!r.failed() && (m == ALTERNATE || m == WINDING)) s.polyFillMode = static_cast<int>(m); break; }
+    case EMR_SETROP2: { const std::uint32_t m = r.U32(); if (!r.failed() && m >= R2_BLACK && m <= R2_WHITE) s.rop2 = static_cast<int>(m); break; }
+    case EMR_SETTEXTALIGN: { const std::uint32_t a = r.U32(); if (!r.failed()) s.textAlign = a; break; }
+    case EMR_SETTEXTCOLOR: { const std::uint32_t c = r.U32(); if (!r.failed()) s.textColor = c; break; }
+    case EMR_SETBKCOLOR: { const std::uint32_t c = r.U32(); if (!r.failed()) s.bkColor = c; break; }
+    case EMR_MOVETOEX: { const QPointF p = ReadPoint(r); if (!r.failed()) device_.MoveTo(p); break; }
+    case EMR_SCALEVIEWPORTEXTEX: case EMR_SCALEWINDOWEXTEX: {
         const double xNum = r.I32(), xDen = r.I32(), yNum = r.I32(), yDen = r.I32();
         if (r.failed() || xDen == 0 || yDen == 0) break;
-        if (type == 31) device_.SetViewportExt(QSizeF(s.viewportExt.width() * xNum / xDen, s.viewportExt.height() * yNum / yDen));
+        if (record == EMR_SCALEVIEWPORTEXTEX) device_.SetViewportExt(QSizeF(s.viewportExt.width() * xNum / xDen, s.viewportExt.height() * yNum / yDen));
         else device_.SetWindowExt(QSizeF(s.windowExt.width() * xNum / xDen, s.windowExt.height() * yNum / yDen));
         break;
     }
-    case 33: device_.SaveDC(); break;
-    case 34: { const std::int32_t n = r.I32(); if (!r.failed()) device_.RestoreDC(n); break; }
-    case 35: { const QTransform t = ReadXform(r); if (!r.failed() && FiniteTransform(t)) device_.SetWorldTransform(t); break; }
-    case 36: {
+    case EMR_SAVEDC: device_.SaveDC(); break;
+    case EMR_RESTOREDC: { const std::int32_t n = r.I32(); if (!r.failed()) device_.RestoreDC(n); break; }
+    case EMR_SETWORLDTRANSFORM: { const QTransform t = ReadXform(r); if (!r.failed() && FiniteTransform(t)) device_.SetWorldTransform(t); break; }
+    case EMR_MODIFYWORLDTRANSFORM: {
         const QTransform t = ReadXform(r);
         const std::uint32_t mode = r.U32();
         if (!r.failed() && FiniteTransform(t)) device_.ModifyWorldTransform(t, mode);
         break;
     }
-    case 37: { const std::uint32_t i = r.U32(); if (!r.failed()) SelectObject(i); break; }
-    case 38: CreatePen(r); break;
-    case 39: CreateBrush(r); break;
-    case 40: { const std::uint32_t i = r.U32(); if (!r.failed()) DeleteObject(i); break; }
-    case 48: { const std::uint32_t i = r.U32(); if (!r.failed()) SelectObject(i); break; }
-    case 49: CreatePalette(r); break;
-    case 50: SetPaletteEntries(r); break;
-    case 57: { const std::uint32_t d = r.U32(); if (!r.failed()) s.arcClockwise = d == 2; break; }
-    case 58: {
+    case EMR_SETARCDIRECTION: { const std::uint32_t d = r.U32(); if (!r.failed()) s.arcClockwise = d == AD_CLOCKWISE; break; }
+    case EMR_SETMITERLIMIT: {
         const float limit = r.F32();
         if (!r.failed() && std::isfinite(limit) && limit >= 1) s.miterLimit = limit;
         break;
     }
-    case 82: CreateFont(r); break;
-    case 93: CreatePatternBrush(r, true); break;
-    case 94: CreatePatternBrush(r, false); break;
-    case 95: ExtCreatePen(r); break;
     // Records with nothing to draw here: brush origin, mapper flags,
     // stretch mode, colour adjustment, meta region, ICM, layout, realize
     // palette, comments (and the EMF+ records inside them).
-    case 13: case 16: case 21: case 23: case 28: case 52: case 70: case 98: case 115: break;
+    case EMR_SETBRUSHORGEX: case EMR_SETMAPPERFLAGS: case EMR_SETSTRETCHBLTMODE: case EMR_SETCOLORADJUSTMENT:
+    case EMR_SETMETARGN: case EMR_REALIZEPALETTE: case EMR_GDICOMMENT: case EMR_SETICMMODE: case EMR_SETLAYOUT: break;
+    default: return false;
+    }
+    return true;
+}
+
+// Records that make, select and delete objects of the table.
+bool EmfPlayer::PlayObjects(EmfRecord record, ByteReader& r) {
+    using enum EmfRecord;
+    switch (record) {
+    case EMR_SELECTOBJECT: case EMR_SELECTPALETTE: { const std::uint32_t i = r.U32(); if (!r.failed()) SelectObject(i); break; }
+    case EMR_CREATEPEN: CreatePen(r); break;
+    case EMR_CREATEBRUSHINDIRECT: CreateBrush(r); break;
+    case EMR_DELETEOBJECT: { const std::uint32_t i = r.U32(); if (!r.failed()) DeleteObject(i); break; }
+    case EMR_CREATEPALETTE: CreatePalette(r); break;
+    case EMR_SETPALETTEENTRIES: SetPaletteEntries(r); break;
+    case EMR_EXTCREATEFONTINDIRECTW: CreateFont(r); break;
+    case EMR_CREATEMONOBRUSH: CreatePatternBrush(r, true); break;
+    case EMR_CREATEDIBPATTERNBRUSHPT: CreatePatternBrush(r, false); break;
+    case EMR_EXTCREATEPEN: ExtCreatePen(r); break;
     default: return false;
     }
     return true;
@@ -175,8 +183,8 @@ bool EmfPlayer::StoreObject(std::uint32_t index, GdiObject object) {
 void EmfPlayer::SelectObject(std::uint32_t index) {
     std::optional<GdiObject> stock;
     const GdiObject* object = nullptr;
-    if (index & kStockFlag) {
-        stock = StockObject(index & ~kStockFlag);
+    if (index & kStockObjectFlag) {
+        stock = StockGdiObject(index & ~kStockObjectFlag);
         if (stock) object = &*stock;
     } else if (index < objects_.size()) {
         object = &objects_[index];
@@ -190,7 +198,7 @@ void EmfPlayer::SelectObject(std::uint32_t index) {
 }
 
 void EmfPlayer::DeleteObject(std::uint32_t index) {
-    if (!(index & kStockFlag) && index < objects_.size()) objects_[index] = std::monostate{};
+    if (!(index & kStockObjectFlag) && index < objects_.size()) objects_[index] = std::monostate{};
 }
 
 void EmfPlayer::CreatePen(ByteReader& r) {
@@ -315,7 +323,7 @@ std::optional<Dib> EmfPlayer::ReadBitmap(const ByteReader& r, std::uint32_t offB
     const ByteReader bits = r.Slice(offBits, cbBits);
     if (info.failed() || bits.failed()) return std::nullopt;
     DibRequest request;
-    request.paletteIndices = usage == 1;  // DIB_PAL_COLORS
+    request.paletteIndices = usage == DIB_PAL_COLORS;
     request.palette = &device_.state().palette;
     request.keepAlpha = keepAlpha;
     return DecodeDib(info, bits, request);

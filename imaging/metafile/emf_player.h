@@ -10,6 +10,7 @@
 #include "imaging/metafile/dib.h"
 #include "imaging/metafile/gdi_device.h"
 #include "imaging/metafile/metafile_probe.h"
+#include "imaging/metafile/record_types.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -29,7 +30,8 @@ public:
 
 private:
     // emf_player.cpp: state and objects.
-    bool PlayState(std::uint32_t type, ByteReader& r);
+    bool PlayState(EmfRecord record, ByteReader& r);
+    bool PlayObjects(EmfRecord record, ByteReader& r);
     void SelectObject(std::uint32_t index);
     void DeleteObject(std::uint32_t index);
     bool StoreObject(std::uint32_t index, GdiObject object);
@@ -42,15 +44,18 @@ private:
     void SetPaletteEntries(ByteReader& r);
 
     // emf_draw_records.cpp: drawing, clipping, text and bitmaps.
-    bool PlayDrawing(std::uint32_t type, ByteReader& r);
-    void PlayPoly(std::uint32_t type, ByteReader& r, bool small);
-    void PlayPolyPoly(std::uint32_t type, ByteReader& r, bool small);
+    bool PlayDrawing(EmfRecord record, ByteReader& r);
+    bool PlayShapes(EmfRecord record, ByteReader& r);
+    bool PlayPaths(EmfRecord record, ByteReader& r);
+    void PlayArc(EmfRecord record, ByteReader& r);
+    void PlayPoly(EmfRecord record, ByteReader& r, bool small);
+    void PlayPolyPoly(EmfRecord record, ByteReader& r, bool small);
     void PlayPolyDraw(ByteReader& r, bool small);
     void PlayText(ByteReader& r, bool wide);
     void PlaySmallText(ByteReader& r);
     void PlayClipRegion(ByteReader& r);
-    void PlayRegionFill(std::uint32_t type, ByteReader& r);
-    void PlayBlit(std::uint32_t type, ByteReader& r);
+    void PlayRegionFill(EmfRecord record, ByteReader& r);
+    void PlayBlit(EmfRecord record, ByteReader& r);
     void PlayStretchDibits(ByteReader& r);
     void PlaySetDibitsToDevice(ByteReader& r);
     void PlayAlphaBlend(ByteReader& r);

@@ -18,15 +18,15 @@ namespace {
 QPainter::CompositionMode BlitMode(std::uint32_t rop, bool& known) {
     known = true;
     switch (rop) {
-    case 0x00CC0020: return QPainter::CompositionMode_SourceOver;           // SRCCOPY
-    case 0x008800C6: return QPainter::RasterOp_SourceAndDestination;        // SRCAND
-    case 0x00EE0086: return QPainter::RasterOp_SourceOrDestination;         // SRCPAINT
-    case 0x00660046: return QPainter::RasterOp_SourceXorDestination;        // SRCINVERT
-    case 0x00330008: return QPainter::RasterOp_NotSource;                   // NOTSRCCOPY
-    case 0x00440328: return QPainter::RasterOp_SourceAndNotDestination;     // SRCERASE
-    case 0x001100A6: return QPainter::RasterOp_NotSourceAndNotDestination;  // NOTSRCERASE
-    case 0x00BB0226: return QPainter::RasterOp_NotSourceOrDestination;      // MERGEPAINT
-    case 0x00C000CA: return QPainter::CompositionMode_SourceOver;           // MERGECOPY, drawn as a copy
+    case gdi::SRCCOPY: return QPainter::CompositionMode_SourceOver;
+    case gdi::SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case gdi::SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case gdi::SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    case gdi::NOTSRCCOPY: return QPainter::RasterOp_NotSource;
+    case gdi::SRCERASE: return QPainter::RasterOp_SourceAndNotDestination;
+    case gdi::NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case gdi::MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
+    case gdi::MERGECOPY: return QPainter::CompositionMode_SourceOver;  // drawn as a copy
     default: known = false; return QPainter::CompositionMode_SourceOver;
     }
 }

@@ -58,10 +58,10 @@ void GdiDevice::SetViewportExt(QSizeF ext) {
 
 void GdiDevice::ModifyWorldTransform(const QTransform& t, std::uint32_t mode) {
     switch (mode) {
-    case 1: state_.world = QTransform(); break;
-    case 2: state_.world = t * state_.world; break;  // the new one applies first
-    case 3: state_.world = state_.world * t; break;
-    case 4: state_.world = t; break;
+    case MWT_IDENTITY: state_.world = QTransform(); break;
+    case MWT_LEFTMULTIPLY: state_.world = t * state_.world; break;  // the new one applies first
+    case MWT_RIGHTMULTIPLY: state_.world = state_.world * t; break;
+    case MWT_SET: state_.world = t; break;
     default: break;
     }
 }

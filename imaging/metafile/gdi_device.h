@@ -15,6 +15,8 @@
 
 #include <vector>
 
+class QFontMetricsF;
+
 namespace imaging::metafile {
 
 // `count` bytes of 8-bit text in the Windows Western code page.
@@ -126,6 +128,12 @@ private:
     double ScaleX() const;
     double ScaleY() const;
     QPointF ArcPoint(const QRectF& box, double degrees) const;
+    // gdi_text.cpp: the steps of TextOut.
+    QFont ScaledFont() const;
+    std::vector<double> TextAdvances(const QString& text, const std::vector<double>& dx, const QFontMetricsF& metrics,
+                                     double& width) const;
+    QPointF TextAnchor(double width, const QFontMetricsF& metrics) const;
+    void DrawTextRun(const QString& text, const std::vector<double>& advance, bool useDx, QPointF start);
 
     QImage& target_;
     QPainter painter_;

@@ -314,18 +314,18 @@ void GdiDevice::PatBlt(const QRectF& box, std::uint32_t rop) {
     path.closeSubpath();
     painter_.resetTransform();
     switch (rop) {
-    case 0x00000042: painter_.fillPath(path, Qt::black); break;            // BLACKNESS
-    case 0x00FF0062: painter_.fillPath(path, Qt::white); break;            // WHITENESS
-    case 0x00550009: InvertRegion(path); break;                            // DSTINVERT
-    case 0x005A0049: {                                                     // PATINVERT
+    case BLACKNESS: painter_.fillPath(path, Qt::black); break;
+    case WHITENESS: painter_.fillPath(path, Qt::white); break;
+    case DSTINVERT: InvertRegion(path); break;
+    case PATINVERT: {
         painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.fillPath(path, QColor(Color(state_.brush.color)));
         EndRop();
         break;
     }
-    case 0x00AA0029: break;                                                // destination unchanged
-    default: {                                                             // PATCOPY and the rest
+    case DSTCOPY: break;  // destination unchanged
+    default: {            // PATCOPY and the rest
         const int savedRop = state_.rop2;
         state_.rop2 = R2_COPYPEN;
         FillWithBrush(path, state_.brush);

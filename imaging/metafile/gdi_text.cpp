@@ -75,31 +75,10 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     }
     if (text.isEmpty()) return;
 
-    const Font& f = state_.font;
-    const double sx = ScaleX(), sy = ScaleY();
-    const double logicalHeight = f.height == 0 ? 12 : std::abs(static_cast<double>(f.height));
-    // Characters far taller than the picture show nothing but cost a lot
-    // to rasterise: cap them at twice the picture's larger side.
-    const double cap = 2.0 * std::max(target_.width(), target_.height());
-    QFont font = MakeFont(f, std::min(logicalHeight * sy, cap));
-    if (f.width > 0) {
-        const QFontMetricsF natural(font);
-        const double average = natural.averageCharWidth();
-        if (average > 0) font.setStretch(static_cast<int>(std::clamp(100.0 * f.width * sx / average, 1.0, 4000.0)));
-    }
+    const QFont font = ScaledFont();
     const QFontMetricsF metrics(font);
-
-    // Advances in bitmap pixels along the baseline.
-    std::vector<double> advance(static_cast<std::size_t>(text.size()));
     double width = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        const double a = k < dx.size() ? dx[k] * sx : metrics.horizontalAdvance(text.at(i));
-        advance[k] = a + state_.textCharExtra * sx;
-        width += advance[k];
-    }
-    const bool useDx = !dx.empty();
-    if (!useDx) width = metrics.horizontalAdvance(text) + state_.textCharExtra * sx * static_cast<double>(text.size());
+    const std::vector<double> advance = TextAdvances(text, dx, metrics, width);
 
     const bool updateCp = (state_.textAlign & TA_UPDATECP) != 0;
     const QPointF refLogical = updateCp ? state_.current : reference;
@@ -107,20 +86,8 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     // Escapement turns the baseline counterclockwise as seen on the page; a
     // rotated world transform turns it further.
     const double worldAngle = std::atan2(state_.world.m12(), state_.world.m11()) * 180 / std::numbers::pi;
-    const double angle = -static_cast<double>(f.escapement) / 10.0 + worldAngle;
-
-    double x0 = 0;
-    switch (state_.textAlign & TA_HMASK) {
-    case TA_RIGHT: x0 = -width; break;
-    case TA_CENTER: x0 = -width / 2; break;
-    default: break;
-    }
-    double baseline = 0;
-    switch (state_.textAlign & TA_VMASK) {
-    case TA_BASELINE: baseline = 0; break;
-    case TA_BOTTOM: baseline = -metrics.descent(); break;
-    default: baseline = metrics.ascent(); break;
-    }
+    const double angle = -static_cast<double>(state_.font.escapement) / 10.0 + worldAngle;
+    const QPointF start = TextAnchor(width, metrics);
 
     painter_.resetTransform();
     if (box && (options & ETO_CLIPPED)) {
@@ -133,27 +100,12 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
     local.rotate(angle);
     painter_.setTransform(local);
     if (state_.bkMode == OPAQUE && !(options & ETO_OPAQUE)) {
-        painter_.fillRect(QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+        painter_.fillRect(QRectF(start.x(), start.y() - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
                           QColor(Color(state_.bkColor)));
     }
     painter_.setFont(font);
     painter_.setPen(QColor(Color(state_.textColor)));
-    if (useDx) {
-        double x = x0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            // Keep surrogate pairs together.
-            if (text.at(i).isHighSurrogate() && i + 1 < text.size()) {
-                painter_.drawText(QPointF(x, baseline), text.mid(i, 2));
-                x += advance[static_cast<std::size_t>(i)] + advance[static_cast<std::size_t>(i + 1)];
-                ++i;
-                continue;
-            }
-            painter_.drawText(QPointF(x, baseline), QString(text.at(i)));
-            x += advance[static_cast<std::size_t>(i)];
-        }
-    } else {
-        painter_.drawText(QPointF(x0, baseline), text);
-    }
+    DrawTextRun(text, advance, !dx.empty(), start);
     painter_.resetTransform();
     if (box && (options & ETO_CLIPPED)) ApplyClip();
 
@@ -163,6 +115,79 @@ void GdiDevice::TextOut(QPointF reference, const QString& text, const std::vecto
         const double a = angle * std::numbers::pi / 180;
         const double move = (state_.textAlign & TA_HMASK) == TA_RIGHT ? -width : width;
         state_.current = back.map(origin + QPointF(move * std::cos(a), move * std::sin(a)));
+    }
+}
+
+// The selected font at the size the mapping gives it on the bitmap.
+QFont GdiDevice::ScaledFont() const {
+    const Font& f = state_.font;
+    const double sx = ScaleX(), sy = ScaleY();
+    const double logicalHeight = f.height == 0 ? 12 : std::abs(static_cast<double>(f.height));
+    // Characters far taller than the picture show nothing but cost a lot
+    // to rasterise: cap them at twice the picture's larger side.
+    const double cap = 2.0 * std::max(target_.width(), target_.height());
+    QFont font = MakeFont(f, std::min(logicalHeight * sy, cap));
+    if (f.width > 0) {
+        const QFontMetricsF natural(font);
+        const double average = natural.averageCharWidth();
+        if (average > 0) font.setStretch(static_cast<int>(std::clamp(100.0 * f.width * sx / average, 1.0, 4000.0)));
+    }
+    return font;
+}
+
+// Advances of each character in bitmap pixels along the baseline, from
+// `dx` where given, and the width of the whole text.
+std::vector<double> GdiDevice::TextAdvances(const QString& text, const std::vector<double>& dx,
+                                            const QFontMetricsF& metrics, double& width) const {
+    const double sx = ScaleX();
+    std::vector<double> advance(static_cast<std::size_t>(text.size()));
+    width = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const double a = k < dx.size() ? dx[k] * sx : metrics.horizontalAdvance(text.at(i));
+        advance[k] = a + state_.textCharExtra * sx;
+        width += advance[k];
+    }
+    if (dx.empty()) width = metrics.horizontalAdvance(text) + state_.textCharExtra * sx * static_cast<double>(text.size());
+    return advance;
+}
+
+// Where the text starts and its baseline lies, relative to the reference
+// point, as the alignment flags place them.
+QPointF GdiDevice::TextAnchor(double width, const QFontMetricsF& metrics) const {
+    double x0 = 0;
+    switch (state_.textAlign & TA_HMASK) {
+    case TA_RIGHT: x0 = -width; break;
+    case TA_CENTER: x0 = -width / 2; break;
+    default: break;
+    }
+    double baseline = 0;
+    switch (state_.textAlign & TA_VMASK) {
+    case TA_BASELINE: baseline = 0; break;
+    case TA_BOTTOM: baseline = -metrics.descent(); break;
+    default: baseline = metrics.ascent(); break;
+    }
+    return QPointF(x0, baseline);
+}
+
+// Draws the text from `start` on the baseline: character by character at
+// the given advances, or as one run.
+void GdiDevice::DrawTextRun(const QString& text, const std::vector<double>& advance, bool useDx, QPointF start) {
+    if (!useDx) {
+        painter_.drawText(start, text);
+        return;
+    }
+    double x = start.x();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // Keep surrogate pairs together.
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size()) {
+            painter_.drawText(QPointF(x, start.y()), text.mid(i, 2));
+            x += advance[static_cast<std::size_t>(i)] + advance[static_cast<std::size_t>(i + 1)];
+            ++i;
+            continue;
+        }
+        painter_.drawText(QPointF(x, start.y()), QString(text.at(i)));
+        x += advance[static_cast<std::size_t>(i)];
     }
 }
 

@@ -9,6 +9,7 @@
 #include "imaging/metafile/metafile_probe.h"
 
 #include "imaging/metafile/byte_reader.h"
+#include "imaging/metafile/record_types.h"
 
 #include <cmath>
 
@@ -17,7 +18,6 @@ namespace imaging::metafile {
 namespace {
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
-constexpr std::uint16_t kWmfSetWindowOrg = 0x020B, kWmfSetWindowExt = 0x020C;
 
 ByteReader Reader(const QByteArray& bytes) {
     return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
@@ -35,7 +35,7 @@ bool IsEmfHeader(ByteReader r) {
     const std::uint32_t size = r.U32();
     r.Seek(40);
     const std::uint32_t signature = r.U32();
-    return !r.failed() && type == 1 && size >= 88 && signature == kEmfSignature;
+    return !r.failed() && type == RecordNumber(EmfRecord::EMR_HEADER) && size >= 88 && signature == kEmfSignature;
 }
 
 // Pixel size from a physical extent, refused when absurd (the caller then
@@ -57,11 +57,11 @@ bool WalkWmf(ByteReader r, std::size_t first, QRectF* window) {
         const std::uint32_t words = r.U32();
         const std::uint16_t function = r.U16();
         if (words < 3 || words > r.size() / 2 || static_cast<std::size_t>(words) * 2 > r.size() - start) return false;
-        if (function == 0) return true;
-        if (window && !haveExt && function == kWmfSetWindowOrg && words >= 5) {
+        if (function == RecordNumber(WmfRecord::META_EOF)) return true;
+        if (window && !haveExt && function == RecordNumber(WmfRecord::META_SETWINDOWORG) && words >= 5) {
             const double y = r.I16(), x = r.I16();
             org = QPointF(x, y);
-        } else if (window && !haveExt && function == kWmfSetWindowExt && words >= 5) {
+        } else if (window && !haveExt && function == RecordNumber(WmfRecord::META_SETWINDOWEXT) && words >= 5) {
             const double h = r.I16(), w = r.I16();
             if (w != 0 && h != 0) {
                 *window = QRectF(org, QSizeF(w, h));
@@ -83,8 +83,8 @@ bool WalkEmf(ByteReader r, bool& plusOnly) {
         const std::uint32_t type = r.U32();
         const std::uint32_t size = r.U32();
         if (size < 8 || size % 4 != 0 || size > r.size() - start) return false;
-        if (type == 14) return true;  // EMR_EOF
-        if (type == 70 && !seenPlusHeader && size >= 20) {
+        if (type == RecordNumber(EmfRecord::EMR_EOF)) return true;
+        if (type == RecordNumber(EmfRecord::EMR_GDICOMMENT) && !seenPlusHeader && size >= 20) {
             ByteReader comment = r.Slice(start, size);
             comment.Seek(12);
             const std::uint32_t identifier = comment.U32();

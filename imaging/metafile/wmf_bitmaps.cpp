@@ -11,8 +11,6 @@ using namespace gdi;
 
 namespace {
 
-constexpr std::uint32_t kSrcCopy = 0x00CC0020;
-
 QImage Crop(const QImage& image, const QRectF& source) {
     // Cut to the image before rounding, so no far-off value meets an int.
     const QRect inside = source.normalized().intersected(QRectF(image.rect())).toRect().intersected(image.rect());
@@ -22,69 +20,29 @@ QImage Crop(const QImage& image, const QRectF& source) {
 
 }  // namespace
 
-void WmfPlayer::PlayBitmap(std::uint16_t function, std::uint32_t words, ByteReader& r) {
-    const bool withBitmap = words != static_cast<std::uint32_t>((function >> 8) + 3);
+void WmfPlayer::PlayBitmap(WmfRecord record, std::uint32_t words, ByteReader& r) {
+    using enum WmfRecord;
+    // The high byte of the function is the size of the record's parameters
+    // without a bitmap; a longer record carries one.
+    const bool withBitmap = words != static_cast<std::uint32_t>((RecordNumber(record) >> 8) + 3);
     DibRequest request;
     request.palette = &device_.state().palette;
-    switch (function) {
-    case 0x061D: {  // PATBLT
+    switch (record) {
+    case META_PATBLT: {
         const std::uint32_t rop = r.U32();
         const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
         if (!r.failed()) device_.PatBlt(QRectF(x, y, w, h), rop);
         break;
     }
-    case 0x0940: case 0x0B41: {  // DIBBITBLT, DIBSTRETCHBLT
-        const std::uint32_t rop = r.U32();
-        double srcH = 0, srcW = 0;
-        if (function == 0x0B41) {
-            srcH = r.I16();
-            srcW = r.I16();
-        }
-        const double ySrc = r.I16(), xSrc = r.I16();
-        if (!withBitmap) r.I16();  // reserved
-        const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
-        if (r.failed()) break;
-        const QRectF dest(x, y, w, h);
-        if (!withBitmap) {
-            device_.PatBlt(dest, rop);
-            break;
-        }
-        if (function == 0x0940) srcW = w, srcH = h;
-        const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
-        if (dib) device_.StretchImage(dest, Crop(dib->image, QRectF(xSrc, ySrc, srcW, srcH)), rop);
-        break;
-    }
-    case 0x0F43: {  // STRETCHDIB
-        const std::uint32_t rop = r.U32();
-        request.paletteIndices = r.U16() == 1;
-        const double srcH = r.I16(), srcW = r.I16(), ySrc = r.I16(), xSrc = r.I16();
-        const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
-        if (r.failed()) break;
-        const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
-        if (!dib) break;
-        // A bottom-up bitmap counts its source y from the bottom row.
-        const double top = dib->bottomUp ? dib->image.height() - ySrc - srcH : ySrc;
-        device_.StretchImage(QRectF(x, y, w, h), Crop(dib->image, QRectF(xSrc, top, srcW, srcH)), rop);
-        break;
-    }
-    case 0x0D33: {  // SETDIBTODEV
-        request.paletteIndices = r.U16() == 1;
-        r.U16();  // scan count
-        r.U16();  // start scan
-        const double ySrc = r.I16(), xSrc = r.I16(), h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
-        if (r.failed()) break;
-        const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
-        if (!dib) break;
-        const double top = dib->bottomUp ? dib->image.height() - ySrc - h : ySrc;
-        device_.StretchImage(QRectF(x, y, w, h), Crop(dib->image, QRectF(xSrc, top, w, h)), kSrcCopy);
-        break;
-    }
-    case 0x0922: case 0x0B23: {  // BITBLT, STRETCHBLT with an old device bitmap
+    case META_DIBBITBLT: case META_DIBSTRETCHBLT: PlayDibBlit(record, withBitmap, r, request); break;
+    case META_STRETCHDIB: PlayStretchDib(r, request); break;
+    case META_SETDIBTODEV: PlaySetDibToDev(r, request); break;
+    case META_BITBLT: case META_STRETCHBLT: {  // with an old device bitmap
         // Only their pattern form (no bitmap) is played; the device bitmaps
         // of 16-bit Windows are not decoded.
         if (withBitmap) break;
         const std::uint32_t rop = r.U32();
-        if (function == 0x0B23) r.Skip(4);
+        if (record == META_STRETCHBLT) r.Skip(4);
         r.Skip(6);
         const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
         if (!r.failed()) device_.PatBlt(QRectF(x, y, w, h), rop);
@@ -92,6 +50,53 @@ void WmfPlayer::PlayBitmap(std::uint16_t function, std::uint32_t words, ByteRead
     }
     default: break;  // unknown records are skipped
     }
+}
+
+// DIBBITBLT and DIBSTRETCHBLT; without a bitmap they are a pattern blit.
+void WmfPlayer::PlayDibBlit(WmfRecord record, bool withBitmap, ByteReader& r, const DibRequest& request) {
+    const std::uint32_t rop = r.U32();
+    double srcH = 0, srcW = 0;
+    if (record == WmfRecord::META_DIBSTRETCHBLT) {
+        srcH = r.I16();
+        srcW = r.I16();
+    }
+    const double ySrc = r.I16(), xSrc = r.I16();
+    if (!withBitmap) r.I16();  // reserved
+    const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
+    if (r.failed()) return;
+    const QRectF dest(x, y, w, h);
+    if (!withBitmap) {
+        device_.PatBlt(dest, rop);
+        return;
+    }
+    if (record == WmfRecord::META_DIBBITBLT) srcW = w, srcH = h;
+    const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
+    if (dib) device_.StretchImage(dest, Crop(dib->image, QRectF(xSrc, ySrc, srcW, srcH)), rop);
+}
+
+void WmfPlayer::PlayStretchDib(ByteReader& r, DibRequest request) {
+    const std::uint32_t rop = r.U32();
+    request.paletteIndices = r.U16() == DIB_PAL_COLORS;
+    const double srcH = r.I16(), srcW = r.I16(), ySrc = r.I16(), xSrc = r.I16();
+    const double h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
+    if (r.failed()) return;
+    const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
+    if (!dib) return;
+    // A bottom-up bitmap counts its source y from the bottom row.
+    const double top = dib->bottomUp ? dib->image.height() - ySrc - srcH : ySrc;
+    device_.StretchImage(QRectF(x, y, w, h), Crop(dib->image, QRectF(xSrc, top, srcW, srcH)), rop);
+}
+
+void WmfPlayer::PlaySetDibToDev(ByteReader& r, DibRequest request) {
+    request.paletteIndices = r.U16() == DIB_PAL_COLORS;
+    r.U16();  // scan count
+    r.U16();  // start scan
+    const double ySrc = r.I16(), xSrc = r.I16(), h = r.I16(), w = r.I16(), y = r.I16(), x = r.I16();
+    if (r.failed()) return;
+    const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
+    if (!dib) return;
+    const double top = dib->bottomUp ? dib->image.height() - ySrc - h : ySrc;
+    device_.StretchImage(QRectF(x, y, w, h), Crop(dib->image, QRectF(xSrc, top, w, h)), SRCCOPY);
 }
 
 void WmfPlayer::CreatePatternBrush16(ByteReader& r) {

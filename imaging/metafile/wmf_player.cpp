@@ -74,106 +74,125 @@ WmfPlayer::WmfPlayer(GdiDevice& device, std::uint32_t objectCount)
     : device_(device), objects_(std::min<std::size_t>(objectCount, kMaxWmfObjects)) {}
 
 bool WmfPlayer::Play(std::uint16_t function, std::uint32_t words, ByteReader& r) {
-    if (function == 0) return false;
-    if (PlayState(function, r) || PlayShapes(function, r) || PlayObjects(function, r)) return true;
-    PlayBitmap(function, words, r);
+    const WmfRecord record = static_cast<WmfRecord>(function);
+    if (record == WmfRecord::META_EOF) return false;
+    if (PlayState(record, r) || PlayShapes(record, r) || PlayObjects(record, r)) return true;
+    PlayBitmap(record, words, r);
     return true;
 }
 
-bool WmfPlayer::PlayState(std::uint16_t function, ByteReader& r) {
+bool WmfPlayer::PlayState(WmfRecord record, ByteReader& r) {
+    return PlayModes(record, r) || PlayCoordinates(record, r);
+}
+
+bool WmfPlayer::PlayModes(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
     DcState& s = device_.state();
-    switch (function) {
-    case 0x0103: { const int m = r.U16(); if (!r.failed()) device_.SetMapMode(m, true); break; }
-    case 0x0102: { const int m = r.U16(); if (!r.failed() && (m == TRANSPARENT || m == OPAQUE)) s.bkMode = m; break; }
-    case 0x0104: { const int m = r.U16(); if (!r.failed() && m >= 1 && m <= 16) s.rop2 = m; break; }
-    case 0x0106: { const int m = r.U16(); if (!r.failed() && (m == ALTERNATE || m == WINDING)) s.polyFillMode = m; break; }
-    case 0x012E: { const std::uint16_t a = r.U16(); if (!r.failed()) s.textAlign = a; break; }
-    case 0x0201: { const std::uint32_t c = r.U32(); if (!r.failed()) s.bkColor = c; break; }
-    case 0x0209: { const std::uint32_t c = r.U32(); if (!r.failed()) s.textColor = c; break; }
-    case 0x0108: { const std::int16_t e = r.I16(); if (!r.failed()) s.textCharExtra = e; break; }
-    case 0x020B: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetWindowOrg(p); break; }
-    case 0x020C: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetWindowExt(QSizeF(p.x(), p.y())); break; }
-    case 0x020D: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetViewportOrg(p); break; }
-    case 0x020E: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetViewportExt(QSizeF(p.x(), p.y())); break; }
-    case 0x020F: { const QPointF d = ReadYX(r); if (!r.failed()) device_.SetWindowOrg(s.windowOrg + d); break; }
-    case 0x0211: { const QPointF d = ReadYX(r); if (!r.failed()) device_.SetViewportOrg(s.viewportOrg + d); break; }
-    case 0x0410: case 0x0412: {
-        const double yDen = r.I16(), yNum = r.I16(), xDen = r.I16(), xNum = r.I16();
-        if (r.failed() || xDen == 0 || yDen == 0) break;
-        const QSizeF& ext = function == 0x0410 ? s.windowExt : s.viewportExt;
-        const QSizeF scaled(ext.width() * xNum / xDen, ext.height() * yNum / yDen);
-        if (function == 0x0410) device_.SetWindowExt(scaled);
-        else device_.SetViewportExt(scaled);
-        break;
-    }
-    case 0x001E: device_.SaveDC(); break;
-    case 0x0127: { const std::int16_t n = r.I16(); if (!r.failed()) device_.RestoreDC(n); break; }
-    case 0x0415: { const QRectF b = ReadBox(r); if (!r.failed()) device_.ExcludeClipRect(b); break; }
-    case 0x0416: { const QRectF b = ReadBox(r); if (!r.failed()) device_.IntersectClipRect(b); break; }
-    case 0x0220: { const QPointF d = ReadYX(r); if (!r.failed()) device_.OffsetClip(d); break; }
-    case 0x0213: { const QPointF p = ReadYX(r); if (!r.failed()) device_.LineTo(p); break; }
-    case 0x0214: { const QPointF p = ReadYX(r); if (!r.failed()) device_.MoveTo(p); break; }
+    switch (record) {
+    case META_SETMAPMODE: { const int m = r.U16(); if (!r.failed()) device_.SetMapMode(m, true); break; }
+    case META_SETBKMODE: { const int m = r.U16(); if (!r.failed() && (m == TRANSPARENT || m == OPAQUE)) s.bkMode = m; break; }
+    case META_SETROP2: { const int m = r.U16(); if (!r.failed() && m >= R2_BLACK && m <= R2_WHITE) s.rop2 = m; break; }
+    case META_SETPOLYFILLMODE: { const int m = r.U16(); if (!r.failed() && (m == ALTERNATE || m == WINDING)) s.polyFillMode = m; break; }
+    case META_SETTEXTALIGN: { const std::uint16_t a = r.U16(); if (!r.failed()) s.textAlign = a; break; }
+    case META_SETBKCOLOR: { const std::uint32_t c = r.U32(); if (!r.failed()) s.bkColor = c; break; }
+    case META_SETTEXTCOLOR: { const std::uint32_t c = r.U32(); if (!r.failed()) s.textColor = c; break; }
+    case META_SETTEXTCHAREXTRA: { const std::int16_t e = r.I16(); if (!r.failed()) s.textCharExtra = e; break; }
+    case META_SAVEDC: device_.SaveDC(); break;
+    case META_RESTOREDC: { const std::int16_t n = r.I16(); if (!r.failed()) device_.RestoreDC(n); break; }
     // Nothing to draw: stretch mode, relabs, mapper flags, justification,
     // realize/resize/animate palette, escapes (printer data and comments).
-    case 0x0107: case 0x0105: case 0x0231: case 0x020A: case 0x0035: case 0x0139: case 0x0436: case 0x0626: break;
+    case META_SETSTRETCHBLTMODE: case META_SETRELABS: case META_SETMAPPERFLAGS: case META_SETTEXTJUSTIFICATION:
+    case META_REALIZEPALETTE: case META_RESIZEPALETTE: case META_ANIMATEPALETTE: case META_ESCAPE: break;
     default: return false;
     }
     return true;
 }
 
-bool WmfPlayer::PlayShapes(std::uint16_t function, ByteReader& r) {
-    switch (function) {
-    case 0x0324: case 0x0325: {
+bool WmfPlayer::PlayCoordinates(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
+    DcState& s = device_.state();
+    switch (record) {
+    case META_SETWINDOWORG: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetWindowOrg(p); break; }
+    case META_SETWINDOWEXT: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetWindowExt(QSizeF(p.x(), p.y())); break; }
+    case META_SETVIEWPORTORG: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetViewportOrg(p); break; }
+    case META_SETVIEWPORTEXT: { const QPointF p = ReadYX(r); if (!r.failed()) device_.SetViewportExt(QSizeF(p.x(), p.y())); break; }
+    case META_OFFSETWINDOWORG: { const QPointF d = ReadYX(r); if (!r.failed()) device_.SetWindowOrg(s.windowOrg + d); break; }
+    case META_OFFSETVIEWPORTORG: { const QPointF d = ReadYX(r); if (!r.failed()) device_.SetViewportOrg(s.viewportOrg + d); break; }
+    case META_SCALEWINDOWEXT: case META_SCALEVIEWPORTEXT: {
+        const double yDen = r.I16(), yNum = r.I16(), xDen = r.I16(), xNum = r.I16();
+        if (r.failed() || xDen == 0 || yDen == 0) break;
+        const bool window = record == META_SCALEWINDOWEXT;
+        const QSizeF& ext = window ? s.windowExt : s.viewportExt;
+        const QSizeF scaled(ext.width() * xNum / xDen, ext.height() * yNum / yDen);
+        if (window) device_.SetWindowExt(scaled);
+        else device_.SetViewportExt(scaled);
+        break;
+    }
+    case META_EXCLUDECLIPRECT: { const QRectF b = ReadBox(r); if (!r.failed()) device_.ExcludeClipRect(b); break; }
+    case META_INTERSECTCLIPRECT: { const QRectF b = ReadBox(r); if (!r.failed()) device_.IntersectClipRect(b); break; }
+    case META_OFFSETCLIPRGN: { const QPointF d = ReadYX(r); if (!r.failed()) device_.OffsetClip(d); break; }
+    case META_LINETO: { const QPointF p = ReadYX(r); if (!r.failed()) device_.LineTo(p); break; }
+    case META_MOVETO: { const QPointF p = ReadYX(r); if (!r.failed()) device_.MoveTo(p); break; }
+    default: return false;
+    }
+    return true;
+}
+
+bool WmfPlayer::PlayShapes(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
+    switch (record) {
+    case META_POLYGON: case META_POLYLINE: {
         const std::uint16_t count = r.U16();
         const std::vector<QPointF> points = ReadPointsXY(r, count);
         if (r.failed() || points.empty()) break;
-        if (function == 0x0324) device_.PolyPolygon({points});
+        if (record == META_POLYGON) device_.PolyPolygon({points});
         else device_.Polyline(points);
         break;
     }
-    case 0x0538: {
-        const std::uint16_t polygons = r.U16();
-        if (r.failed() || !r.Has(polygons, 2)) break;
-        std::vector<std::uint16_t> counts(polygons);
-        for (std::uint16_t& c : counts) c = r.U16();
-        std::vector<std::vector<QPointF>> shapes;
-        for (std::uint16_t c : counts) {
-            std::vector<QPointF> points = ReadPointsXY(r, c);
-            if (points.size() != c) return true;  // points beyond the record: nothing drawn
-            shapes.push_back(std::move(points));
-        }
-        device_.PolyPolygon(shapes);
-        break;
-    }
-    case 0x0418: { const QRectF b = ReadBox(r); if (!r.failed()) device_.Ellipse(b); break; }
-    case 0x041B: { const QRectF b = ReadBox(r); if (!r.failed()) device_.Rectangle(b); break; }
-    case 0x061C: {
+    case META_POLYPOLYGON: PlayPolyPolygon(r); break;
+    case META_ELLIPSE: { const QRectF b = ReadBox(r); if (!r.failed()) device_.Ellipse(b); break; }
+    case META_RECTANGLE: { const QRectF b = ReadBox(r); if (!r.failed()) device_.Rectangle(b); break; }
+    case META_ROUNDRECT: {
         const double h = r.I16(), w = r.I16();
         const QRectF b = ReadBox(r);
         if (!r.failed()) device_.RoundRect(b, QSizeF(w, h));
         break;
     }
-    case 0x0817: case 0x081A: case 0x0830: {
+    case META_ARC: case META_PIE: case META_CHORD: {
         const QPointF end = ReadYX(r), start = ReadYX(r);
         const QRectF b = ReadBox(r);
         if (r.failed()) break;
         device_.Arc(b, start, end,
-                    function == 0x0817   ? GdiDevice::ArcKind::Arc
-                    : function == 0x081A ? GdiDevice::ArcKind::Pie
+                    record == META_ARC   ? GdiDevice::ArcKind::Arc
+                    : record == META_PIE ? GdiDevice::ArcKind::Pie
                                          : GdiDevice::ArcKind::Chord);
         break;
     }
-    case 0x041F: {
+    case META_SETPIXEL: {
         const std::uint32_t color = r.U32();
         const QPointF p = ReadYX(r);
         if (!r.failed()) device_.SetPixel(p, color);
         break;
     }
-    case 0x0521: PlayTextOut(r); break;
-    case 0x0A32: PlayExtTextOut(r); break;
+    case META_TEXTOUT: PlayTextOut(r); break;
+    case META_EXTTEXTOUT: PlayExtTextOut(r); break;
     default: return false;
     }
     return true;
+}
+
+void WmfPlayer::PlayPolyPolygon(ByteReader& r) {
+    const std::uint16_t polygons = r.U16();
+    if (r.failed() || !r.Has(polygons, 2)) return;
+    std::vector<std::uint16_t> counts(polygons);
+    for (std::uint16_t& c : counts) c = r.U16();
+    std::vector<std::vector<QPointF>> shapes;
+    for (std::uint16_t c : counts) {
+        std::vector<QPointF> points = ReadPointsXY(r, c);
+        if (points.size() != c) return;  // points beyond the record: nothing drawn
+        shapes.push_back(std::move(points));
+    }
+    device_.PolyPolygon(shapes);
 }
 
 void WmfPlayer::PlayTextOut(ByteReader& r) {
@@ -224,117 +243,117 @@ const GdiObject* WmfPlayer::Object(std::uint16_t index) const {
     return index < objects_.size() ? &objects_[index] : nullptr;
 }
 
-bool WmfPlayer::PlayObjects(std::uint16_t function, ByteReader& r) {
-    DcState& s = device_.state();
-    switch (function) {
-    case 0x02FA: {
-        Pen pen;
-        pen.style = r.U16();
-        pen.width = r.I16();
-        r.I16();
-        pen.color = r.U32();
-        // A short record still takes a slot, so later indices stay right.
-        if (r.failed()) pen = Pen{};
-        pen.cosmetic = pen.width == 0;
-        Store(pen);
-        break;
-    }
-    case 0x02FC: {
-        Brush brush;
-        brush.style = r.U16();
-        brush.color = r.U32();
-        brush.hatch = r.U16();
-        if (r.failed()) brush = Brush{};
-        if (brush.style != BS_SOLID && brush.style != BS_NULL && brush.style != BS_HATCHED) brush.style = BS_SOLID;
-        Store(brush);
-        break;
-    }
-    case 0x02FB: {
-        Font font;
-        font.height = r.I16();
-        font.width = r.I16();
-        font.escapement = r.I16();
-        r.I16();
-        font.weight = r.I16();
-        font.italic = r.U8() != 0;
-        font.underline = r.U8() != 0;
-        font.strikeOut = r.U8() != 0;
-        font.charSet = r.U8();
-        r.Skip(4);
-        if (r.failed()) {
-            Store(Font{});
-            return true;
-        }
-        ByteReader face = r.Slice(r.position(), std::min<std::size_t>(32, r.remaining()));
-        QString name = AnsiText(face, face.size());
-        const qsizetype nul = name.indexOf(QChar(0));
-        if (nul >= 0) name.truncate(nul);
-        font.face = name.trimmed();
-        Store(font);
-        break;
-    }
-    case 0x0142: {
-        r.U16();  // style
-        const std::uint16_t usage = r.U16();
-        DibRequest request;
-        request.paletteIndices = usage == 1;
-        request.palette = &s.palette;
-        const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
-        Brush brush;
-        if (dib) {
-            brush.style = BS_DIBPATTERN;
-            brush.pattern = dib->image;
-        } else {
-            brush.color = 0x808080;
-        }
-        Store(brush);
-        break;
-    }
-    case 0x01F9: CreatePatternBrush16(r); break;
-    case 0x00F7: {
-        r.U16();
-        const std::uint16_t count = r.U16();
-        Palette palette;
-        if (r.failed() || !r.Has(count, 4)) {
-            Store(palette);
-            return true;
-        }
-        for (std::uint16_t i = 0; i < count; ++i) {
-            const std::uint8_t red = r.U8(), green = r.U8(), blue = r.U8();
-            r.U8();
-            palette.entries.push_back(qRgb(red, green, blue));
-        }
-        Store(palette);
-        break;
-    }
-    case 0x0037: {
-        const std::uint16_t start = r.U16(), count = r.U16();
-        if (r.failed() || !r.Has(count, 4)) return true;
-        if (s.palette.size() < static_cast<std::size_t>(start) + count) s.palette.resize(start + count, qRgb(0, 0, 0));
-        for (std::uint16_t i = 0; i < count; ++i) {
-            const std::uint8_t red = r.U8(), green = r.U8(), blue = r.U8();
-            r.U8();
-            s.palette[static_cast<std::size_t>(start) + i] = qRgb(red, green, blue);
-        }
-        break;
-    }
-    case 0x06FF: CreateRegion(r); break;
+bool WmfPlayer::PlayObjects(WmfRecord record, ByteReader& r) {
+    return PlayCreate(record, r) || PlaySelect(record, r) || PlayDelete(record, r) || PlayRegion(record, r);
+}
+
+bool WmfPlayer::PlayCreate(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
+    switch (record) {
+    case META_CREATEPENINDIRECT: CreatePen(r); break;
+    case META_CREATEBRUSHINDIRECT: CreateBrush(r); break;
+    case META_CREATEFONTINDIRECT: CreateFont(r); break;
+    case META_DIBCREATEPATTERNBRUSH: CreateDibPatternBrush(r); break;
+    case META_CREATEPATTERNBRUSH: CreatePatternBrush16(r); break;
+    case META_CREATEPALETTE: CreatePalette(r); break;
+    case META_CREATEREGION: CreateRegion(r); break;
     // Bitmap objects of old metafiles are never drawn from here, but they
     // take a slot like any object.
-    case 0x00F8: case 0x02FD: case 0x06FE: Store(Brush{}); break;
-    case 0x012D: case 0x0234: {
+    case META_CREATEBRUSH: case META_CREATEBITMAPINDIRECT: case META_CREATEBITMAP: Store(Brush{}); break;
+    default: return false;
+    }
+    return true;
+}
+
+void WmfPlayer::CreatePen(ByteReader& r) {
+    Pen pen;
+    pen.style = r.U16();
+    pen.width = r.I16();
+    r.I16();
+    pen.color = r.U32();
+    // A short record still takes a slot, so later indices stay right.
+    if (r.failed()) pen = Pen{};
+    pen.cosmetic = pen.width == 0;
+    Store(pen);
+}
+
+void WmfPlayer::CreateBrush(ByteReader& r) {
+    Brush brush;
+    brush.style = r.U16();
+    brush.color = r.U32();
+    brush.hatch = r.U16();
+    if (r.failed()) brush = Brush{};
+    if (brush.style != BS_SOLID && brush.style != BS_NULL && brush.style != BS_HATCHED) brush.style = BS_SOLID;
+    Store(brush);
+}
+
+void WmfPlayer::CreateFont(ByteReader& r) {
+    Font font;
+    font.height = r.I16();
+    font.width = r.I16();
+    font.escapement = r.I16();
+    r.I16();
+    font.weight = r.I16();
+    font.italic = r.U8() != 0;
+    font.underline = r.U8() != 0;
+    font.strikeOut = r.U8() != 0;
+    font.charSet = r.U8();
+    r.Skip(4);
+    if (r.failed()) {
+        Store(Font{});
+        return;
+    }
+    ByteReader face = r.Slice(r.position(), std::min<std::size_t>(32, r.remaining()));
+    QString name = AnsiText(face, face.size());
+    const qsizetype nul = name.indexOf(QChar(0));
+    if (nul >= 0) name.truncate(nul);
+    font.face = name.trimmed();
+    Store(font);
+}
+
+void WmfPlayer::CreateDibPatternBrush(ByteReader& r) {
+    r.U16();  // style
+    const std::uint16_t usage = r.U16();
+    DibRequest request;
+    request.paletteIndices = usage == DIB_PAL_COLORS;
+    request.palette = &device_.state().palette;
+    const std::optional<Dib> dib = DecodePackedDib(r.Slice(r.position(), r.remaining()), request);
+    Brush brush;
+    if (dib) {
+        brush.style = BS_DIBPATTERN;
+        brush.pattern = dib->image;
+    } else {
+        brush.color = 0x808080;
+    }
+    Store(brush);
+}
+
+void WmfPlayer::CreatePalette(ByteReader& r) {
+    r.U16();
+    const std::uint16_t count = r.U16();
+    Palette palette;
+    if (r.failed() || !r.Has(count, 4)) {
+        Store(palette);
+        return;
+    }
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::uint8_t red = r.U8(), green = r.U8(), blue = r.U8();
+        r.U8();
+        palette.entries.push_back(qRgb(red, green, blue));
+    }
+    Store(palette);
+}
+
+bool WmfPlayer::PlaySelect(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
+    switch (record) {
+    case META_SELECTOBJECT: case META_SELECTPALETTE: {
         const std::uint16_t index = r.U16();
         const GdiObject* object = r.failed() ? nullptr : Object(index);
-        if (!object) return true;
-        if (const Pen* pen = std::get_if<Pen>(object)) s.pen = *pen;
-        else if (const Brush* brush = std::get_if<Brush>(object)) s.brush = *brush;
-        else if (const Font* font = std::get_if<Font>(object)) s.font = *font;
-        else if (const Palette* palette = std::get_if<Palette>(object)) s.palette = palette->entries;
-        else if (const Region* region = std::get_if<Region>(object))
-            device_.SelectClipRegion(device_.LogicalToBitmap().map(region->path), RGN_COPY);
+        if (object) SelectObject(*object);
         break;
     }
-    case 0x012C: {
+    case META_SELECTCLIPREGION: {
         const std::uint16_t index = r.U16();
         const GdiObject* object = r.failed() ? nullptr : Object(index);
         const Region* region = object ? std::get_if<Region>(object) : nullptr;
@@ -342,36 +361,70 @@ bool WmfPlayer::PlayObjects(std::uint16_t function, ByteReader& r) {
         else device_.SelectClipRegion(std::nullopt, RGN_COPY);
         break;
     }
-    case 0x01F0: {
-        const std::uint16_t index = r.U16();
-        if (!r.failed() && index < objects_.size()) objects_[index] = std::monostate{};
-        break;
-    }
-    case 0x0228: case 0x012B: case 0x012A: case 0x0429: {
-        const std::uint16_t regionIndex = r.U16();
-        const std::uint16_t brushIndex = function == 0x0228 || function == 0x0429 ? r.U16() : 0;
-        const GdiObject* object = r.failed() ? nullptr : Object(regionIndex);
-        const Region* region = object ? std::get_if<Region>(object) : nullptr;
-        if (!region) return true;
-        const QPainterPath onBitmap = device_.LogicalToBitmap().map(region->path);
-        if (function == 0x012A) {
-            device_.InvertRegion(onBitmap);
-            return true;
-        }
-        Brush brush = s.brush;
-        if (function != 0x012B)
-            if (const GdiObject* b = Object(brushIndex))
-                if (const Brush* chosen = std::get_if<Brush>(b)) brush = *chosen;
-        if (function == 0x0429) {
-            QPainterPathStroker stroker;
-            stroker.setWidth(1.0);
-            device_.FillRegion(stroker.createStroke(onBitmap), brush);
-        } else {
-            device_.FillRegion(onBitmap, brush);
-        }
-        break;
-    }
+    case META_SETPALENTRIES: SetPalEntries(r); break;
     default: return false;
+    }
+    return true;
+}
+
+void WmfPlayer::SelectObject(const GdiObject& object) {
+    DcState& s = device_.state();
+    if (const Pen* pen = std::get_if<Pen>(&object)) s.pen = *pen;
+    else if (const Brush* brush = std::get_if<Brush>(&object)) s.brush = *brush;
+    else if (const Font* font = std::get_if<Font>(&object)) s.font = *font;
+    else if (const Palette* palette = std::get_if<Palette>(&object)) s.palette = palette->entries;
+    else if (const Region* region = std::get_if<Region>(&object))
+        device_.SelectClipRegion(device_.LogicalToBitmap().map(region->path), RGN_COPY);
+}
+
+// Changes entries of the selected palette, growing it when they lie beyond.
+void WmfPlayer::SetPalEntries(ByteReader& r) {
+    std::vector<QRgb>& palette = device_.state().palette;
+    const std::uint16_t start = r.U16(), count = r.U16();
+    if (r.failed() || !r.Has(count, 4)) return;
+    if (palette.size() < static_cast<std::size_t>(start) + count) palette.resize(start + count, qRgb(0, 0, 0));
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::uint8_t red = r.U8(), green = r.U8(), blue = r.U8();
+        r.U8();
+        palette[static_cast<std::size_t>(start) + i] = qRgb(red, green, blue);
+    }
+}
+
+bool WmfPlayer::PlayDelete(WmfRecord record, ByteReader& r) {
+    if (record != WmfRecord::META_DELETEOBJECT) return false;
+    const std::uint16_t index = r.U16();
+    if (!r.failed() && index < objects_.size()) objects_[index] = std::monostate{};
+    return true;
+}
+
+// FILLREGION, PAINTREGION, INVERTREGION and FRAMEREGION: a region object
+// painted with a brush object, the selected brush, or inverted.
+bool WmfPlayer::PlayRegion(WmfRecord record, ByteReader& r) {
+    using enum WmfRecord;
+    if (record != META_FILLREGION && record != META_PAINTREGION && record != META_INVERTREGION &&
+        record != META_FRAMEREGION)
+        return false;
+    const std::uint16_t regionIndex = r.U16();
+    const bool namesBrush = record == META_FILLREGION || record == META_FRAMEREGION;
+    const std::uint16_t brushIndex = namesBrush ? r.U16() : 0;
+    const GdiObject* object = r.failed() ? nullptr : Object(regionIndex);
+    const Region* region = object ? std::get_if<Region>(object) : nullptr;
+    if (!region) return true;
+    const QPainterPath onBitmap = device_.LogicalToBitmap().map(region->path);
+    if (record == META_INVERTREGION) {
+        device_.InvertRegion(onBitmap);
+        return true;
+    }
+    Brush brush = device_.state().brush;
+    if (namesBrush)
+        if (const GdiObject* b = Object(brushIndex))
+            if (const Brush* chosen = std::get_if<Brush>(b)) brush = *chosen;
+    if (record == META_FRAMEREGION) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(1.0);
+        device_.FillRegion(stroker.createStroke(onBitmap), brush);
+    } else {
+        device_.FillRegion(onBitmap, brush);
     }
     return true;
 }

@@ -8,11 +8,14 @@
 #include "imaging/metafile/byte_reader.h"
 #include "imaging/metafile/gdi_device.h"
 #include "imaging/metafile/metafile_probe.h"
+#include "imaging/metafile/record_types.h"
 
 #include <QByteArray>
 #include <QImage>
 
 namespace imaging::metafile {
+
+struct DibRequest;
 
 Status PlayWmf(const QByteArray& file, const MetafileInfo& info, QImage& target);
 
@@ -23,16 +26,36 @@ public:
     bool Play(std::uint16_t function, std::uint32_t words, ByteReader& r);
 
 private:
-    bool PlayState(std::uint16_t function, ByteReader& r);
-    bool PlayShapes(std::uint16_t function, ByteReader& r);
-    bool PlayObjects(std::uint16_t function, ByteReader& r);
-    void PlayBitmap(std::uint16_t function, std::uint32_t words, ByteReader& r);
+    // wmf_player.cpp: state, shapes, text and objects.
+    bool PlayState(WmfRecord record, ByteReader& r);
+    bool PlayModes(WmfRecord record, ByteReader& r);
+    bool PlayCoordinates(WmfRecord record, ByteReader& r);
+    bool PlayShapes(WmfRecord record, ByteReader& r);
+    void PlayPolyPolygon(ByteReader& r);
     void PlayTextOut(ByteReader& r);
     void PlayExtTextOut(ByteReader& r);
+    bool PlayObjects(WmfRecord record, ByteReader& r);
+    bool PlayCreate(WmfRecord record, ByteReader& r);
+    bool PlaySelect(WmfRecord record, ByteReader& r);
+    bool PlayDelete(WmfRecord record, ByteReader& r);
+    bool PlayRegion(WmfRecord record, ByteReader& r);
+    void CreatePen(ByteReader& r);
+    void CreateBrush(ByteReader& r);
+    void CreateFont(ByteReader& r);
+    void CreateDibPatternBrush(ByteReader& r);
+    void CreatePalette(ByteReader& r);
     void CreateRegion(ByteReader& r);
-    void CreatePatternBrush16(ByteReader& r);
+    void SelectObject(const GdiObject& object);
+    void SetPalEntries(ByteReader& r);
     void Store(GdiObject object);
     const GdiObject* Object(std::uint16_t index) const;
+
+    // wmf_bitmaps.cpp: blits and the old pattern brush.
+    void PlayBitmap(WmfRecord record, std::uint32_t words, ByteReader& r);
+    void PlayDibBlit(WmfRecord record, bool withBitmap, ByteReader& r, const DibRequest& request);
+    void PlayStretchDib(ByteReader& r, DibRequest request);
+    void PlaySetDibToDev(ByteReader& r, DibRequest request);
+    void CreatePatternBrush16(ByteReader& r);
 
     GdiDevice& device_;
     std::vector<GdiObject> objects_;

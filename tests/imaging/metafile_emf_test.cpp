@@ -22,14 +22,14 @@ Bytes Brush(std::uint32_t index, std::uint32_t style, std::uint32_t colorRef, st
 
 Bytes NullPen(std::uint32_t index) {
     Bytes b;
-    b.u32(index).u32(5).i32(0).i32(0).u32(0);
+    b.u32(index).u32(PS_NULL).i32(0).i32(0).u32(0);
     return b;
 }
 
 // Selects a red brush (object 1) and a null pen (object 2).
 EmfWriter& RedNoOutline(EmfWriter& w) {
-    w.Record(39, Brush(1, 0, 0x0000FF)).Record(37, {1});
-    w.Record(38, NullPen(2)).Record(37, {2});
+    w.Record(EMR_CREATEBRUSHINDIRECT, Brush(1, BS_SOLID, 0x0000FF)).Record(EMR_SELECTOBJECT, {1});
+    w.Record(EMR_CREATEPEN, NullPen(2)).Record(EMR_SELECTOBJECT, {2});
     return w;
 }
 
@@ -68,7 +68,7 @@ TEST(MetafileEmf, RecognisedByContentAndSizedFromFrameAndDevice) {
 TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
     {  // MM_TEXT: logical units are device pixels.
         EmfWriter w = Picture();
-        RedNoOutline(w).Record(43, {20, 10, 60, 50});
+        RedNoOutline(w).Record(EMR_RECTANGLE, {20, 10, 60, 50});
         PixelBuffer out;
         ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
         EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
@@ -78,8 +78,8 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
     }
     {  // MM_ANISOTROPIC: window 100 x 50 onto viewport 200 x 100 doubles everything.
         EmfWriter w = Picture();
-        w.Record(17, {8}).Record(9, {100, 50}).Record(11, {200, 100});
-        RedNoOutline(w).Record(43, {10, 10, 30, 20});
+        w.Record(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Record(EMR_SETWINDOWEXTEX, {100, 50}).Record(EMR_SETVIEWPORTEXTEX, {200, 100});
+        RedNoOutline(w).Record(EMR_RECTANGLE, {10, 10, 30, 20});
         PixelBuffer out;
         ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
         EXPECT_TRUE(Near(Pixel(out, 25, 25), kRed));
@@ -90,8 +90,8 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
     }
     {  // MM_ISOTROPIC keeps units square: the smaller scale (x2) wins on both axes.
         EmfWriter w = Picture();
-        w.Record(17, {7}).Record(9, {100, 10}).Record(11, {200, 100});
-        RedNoOutline(w).Record(43, {10, 10, 30, 20});
+        w.Record(EMR_SETMAPMODE, {MM_ISOTROPIC}).Record(EMR_SETWINDOWEXTEX, {100, 10}).Record(EMR_SETVIEWPORTEXTEX, {200, 100});
+        RedNoOutline(w).Record(EMR_RECTANGLE, {10, 10, 30, 20});
         PixelBuffer out;
         ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
         EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
@@ -99,8 +99,8 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
     }
     {  // MM_LOMETRIC: tenths of a millimetre, y upwards from the viewport origin.
         EmfWriter w = Picture();
-        w.Record(17, {2}).Record(12, {0, 100});  // origin at the bottom-left
-        RedNoOutline(w).Record(43, {50, 20, 100, 60});  // 5..10 mm right, 2..6 mm up
+        w.Record(EMR_SETMAPMODE, {MM_LOMETRIC}).Record(EMR_SETVIEWPORTORGEX, {0, 100});  // origin at the bottom-left
+        RedNoOutline(w).Record(EMR_RECTANGLE, {50, 20, 100, 60});  // 5..10 mm right, 2..6 mm up
         PixelBuffer out;
         ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
         EXPECT_TRUE(Near(Pixel(out, 75, 60), kRed));  // x 7.5 mm, y 4 mm up from 10 mm
@@ -113,14 +113,14 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
 TEST(MetafileEmf, WorldTransformAndSavedStatesApply) {
     EmfWriter w = Picture();
     RedNoOutline(w);
-    w.Record(33, Bytes());  // SaveDC
+    w.Record(EMR_SAVEDC, Bytes());
     Bytes shift;
     shift.f32(1).f32(0).f32(0).f32(1).f32(100).f32(0);
-    w.Record(35, shift);
-    w.Record(39, Brush(3, 0, 0xFF0000)).Record(37, {3});  // blue
-    w.Record(43, {10, 10, 30, 30});                       // lands at 110..130
-    w.Record(34, {-1});                                   // RestoreDC: red brush, no shift
-    w.Record(43, {10, 60, 30, 80});
+    w.Record(EMR_SETWORLDTRANSFORM, shift);
+    w.Record(EMR_CREATEBRUSHINDIRECT, Brush(3, BS_SOLID, 0xFF0000)).Record(EMR_SELECTOBJECT, {3});  // blue
+    w.Record(EMR_RECTANGLE, {10, 10, 30, 30});                       // lands at 110..130
+    w.Record(EMR_RESTOREDC, {-1});                                   // red brush, no shift
+    w.Record(EMR_RECTANGLE, {10, 60, 30, 80});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 120, 20), kBlue));
@@ -131,9 +131,9 @@ TEST(MetafileEmf, WorldTransformAndSavedStatesApply) {
 TEST(MetafileEmf, ClippingLimitsWhatIsFilled) {
     EmfWriter w = Picture();
     RedNoOutline(w);
-    w.Record(30, {50, 20, 150, 80});  // IntersectClipRect
-    w.Record(29, {90, 40, 110, 60});  // ExcludeClipRect: a hole
-    w.Record(43, {0, 0, 200, 100});
+    w.Record(EMR_INTERSECTCLIPRECT, {50, 20, 150, 80});
+    w.Record(EMR_EXCLUDECLIPRECT, {90, 40, 110, 60});  // a hole
+    w.Record(EMR_RECTANGLE, {0, 0, 200, 100});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_EQ(Pixel(out, 30, 50), kWhite);
@@ -144,9 +144,9 @@ TEST(MetafileEmf, ClippingLimitsWhatIsFilled) {
     // A region select with RGN_COPY and no data lifts the clipping again.
     EmfWriter again = Picture();
     RedNoOutline(again);
-    again.Record(30, {0, 0, 10, 10});
-    again.Record(75, {0, 5});
-    again.Record(43, {0, 0, 200, 100});
+    again.Record(EMR_INTERSECTCLIPRECT, {0, 0, 10, 10});
+    again.Record(EMR_EXTSELECTCLIPRGN, {0, 5});
+    again.Record(EMR_RECTANGLE, {0, 0, 200, 100});
     ASSERT_EQ(Render(again.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 100, 50), kRed));
 }
@@ -154,12 +154,12 @@ TEST(MetafileEmf, ClippingLimitsWhatIsFilled) {
 TEST(MetafileEmf, PathsFillAndClip) {
     EmfWriter w = Picture();
     RedNoOutline(w);
-    w.Record(59, Bytes());  // BeginPath
+    w.Record(EMR_BEGINPATH, Bytes());
     Bytes triangle;
     triangle.i32(0).i32(0).i32(0).i32(0).u32(3).i32(10).i32(90).i32(90).i32(90).i32(50).i32(10);
-    w.Record(3, triangle);
-    w.Record(60, Bytes());  // EndPath
-    w.Record(62, {0, 0, 0, 0});
+    w.Record(EMR_POLYGON, triangle);
+    w.Record(EMR_ENDPATH, Bytes());
+    w.Record(EMR_FILLPATH, {0, 0, 0, 0});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 50, 70), kRed));
@@ -173,15 +173,15 @@ TEST(MetafileEmf, TextAppearsInTextColourAtItsReference) {
     font.u32(1).i32(-40).i32(0).i32(0).i32(0).i32(700).u8(0).u8(0).u8(0).u8(0).u32(0);
     for (char c : QByteArray("Sans")) font.u16(static_cast<std::uint8_t>(c));
     while (font.size() < 4 + 92) font.u8(0);
-    w.Record(82, font).Record(37, {1});
-    w.Record(18, {1});          // transparent background
-    w.Record(24, {0x000000});   // black text
+    w.Record(EMR_EXTCREATEFONTINDIRECTW, font).Record(EMR_SELECTOBJECT, {1});
+    w.Record(EMR_SETBKMODE, {TRANSPARENT});
+    w.Record(EMR_SETTEXTCOLOR, {0x000000});   // black text
     Bytes text;
     text.i32(0).i32(0).i32(-1).i32(-1).u32(1).f32(1).f32(1);
     text.i32(10).i32(10).u32(5).u32(76).u32(0).i32(0).i32(0).i32(-1).i32(-1).u32(0);  // offString 76, no dx
     for (QChar c : QStringLiteral("HELLO")) text.u16(c.unicode());
     text.pad4();
-    w.Record(84, text);
+    w.Record(EMR_EXTTEXTOUTW, text);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     // Top-left aligned at (10, 10), 40 pixels high: ink below and right of it only.
@@ -199,9 +199,9 @@ TEST(MetafileEmf, StretchDibitsLandsScaled) {
     r.i32(100).i32(0).i32(0).i32(0).i32(2).i32(2);  // dest x, y; source x, y, cx, cy
     r.u32(80).u32(static_cast<std::uint32_t>(info.size())).u32(80 + static_cast<std::uint32_t>(info.size()))
         .u32(static_cast<std::uint32_t>(bits.size()));
-    r.u32(0).u32(0x00CC0020).i32(100).i32(100);      // RGB colours, SRCCOPY, 100 x 100
+    r.u32(0).u32(SRCCOPY).i32(100).i32(100);      // RGB colours, SRCCOPY, 100 x 100
     r.bytes(info).bytes(bits);
-    w.Record(81, r);
+    w.Record(EMR_STRETCHDIBITS, r);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 120, 20), kRed, 12));
@@ -213,9 +213,9 @@ TEST(MetafileEmf, StretchDibitsLandsScaled) {
 
 TEST(MetafileEmf, PenRasterOperationInvertsWhatIsUnder) {
     EmfWriter w = Picture();
-    RedNoOutline(w).Record(43, {0, 0, 100, 100});
-    w.Record(20, {6});  // R2_NOT
-    w.Record(43, {50, 0, 150, 100});
+    RedNoOutline(w).Record(EMR_RECTANGLE, {0, 0, 100, 100});
+    w.Record(EMR_SETROP2, {R2_NOT});
+    w.Record(EMR_RECTANGLE, {50, 0, 150, 100});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 25, 50), kRed));
@@ -225,10 +225,10 @@ TEST(MetafileEmf, PenRasterOperationInvertsWhatIsUnder) {
 
 TEST(MetafileEmf, HatchedBrushLeavesItsGapsInBackgroundColour) {
     EmfWriter w = Picture();
-    w.Record(39, Brush(1, 2, 0x000000, 0)).Record(37, {1});  // black horizontal hatch
-    w.Record(38, NullPen(2)).Record(37, {2});
-    w.Record(25, {0x00FF00});                                // green background, opaque
-    w.Record(43, {0, 0, 200, 100});
+    w.Record(EMR_CREATEBRUSHINDIRECT, Brush(1, BS_HATCHED, 0x000000, HS_HORIZONTAL)).Record(EMR_SELECTOBJECT, {1});  // black horizontal hatch
+    w.Record(EMR_CREATEPEN, NullPen(2)).Record(EMR_SELECTOBJECT, {2});
+    w.Record(EMR_SETBKCOLOR, {0x00FF00});                                // green background, opaque
+    w.Record(EMR_RECTANGLE, {0, 0, 200, 100});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     int black = 0, green = 0;
@@ -244,7 +244,7 @@ TEST(MetafileEmf, HatchedBrushLeavesItsGapsInBackgroundColour) {
 TEST(MetafileEmf, BrokenFilesFailCleanly) {
     const QByteArray good = [] {
         EmfWriter w = Picture();
-        RedNoOutline(w).Record(43, {20, 10, 60, 50});
+        RedNoOutline(w).Record(EMR_RECTANGLE, {20, 10, 60, 50});
         return w.Finish();
     }();
     PixelBuffer out;
@@ -265,18 +265,18 @@ TEST(MetafileEmf, BrokenFilesFailCleanly) {
 TEST(MetafileEmf, BadFieldsInsideRecordsAreSkipped) {
     EmfWriter w = Picture();
     RedNoOutline(w);
-    w.Record(37, {5000});                   // select an object that does not exist
-    w.Record(40, {static_cast<std::int32_t>(0x7FFFFFFF)});
+    w.Record(EMR_SELECTOBJECT, {5000});                   // select an object that does not exist
+    w.Record(EMR_DELETEOBJECT, {static_cast<std::int32_t>(0x7FFFFFFF)});
     Bytes poly;
     poly.i32(0).i32(0).i32(0).i32(0).u32(0x40000000).i32(1).i32(1);  // claims a billion points
-    w.Record(3, poly);
+    w.Record(EMR_POLYGON, poly);
     Bytes stretch;
     stretch.i32(0).i32(0).i32(0).i32(0).i32(0).i32(0).i32(0).i32(0).i32(2).i32(2);
-    stretch.u32(80).u32(40).u32(0x7FFFFF00).u32(100).u32(0).u32(0x00CC0020).i32(10).i32(10);  // bits beyond
+    stretch.u32(80).u32(40).u32(0x7FFFFF00).u32(100).u32(0).u32(SRCCOPY).i32(10).i32(10);  // bits beyond
     stretch.bytes(Dib24Info(2, 2));
-    w.Record(81, stretch);
-    w.Record(99999, {1, 2, 3});             // unknown record
-    w.Record(43, {20, 10, 60, 50});
+    w.Record(EMR_STRETCHDIBITS, stretch);
+    w.Record(static_cast<EmfRecord>(99999), {1, 2, 3});             // unknown record
+    w.Record(EMR_RECTANGLE, {20, 10, 60, 50});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
@@ -294,7 +294,7 @@ TEST(MetafileEmf, AbsurdSizesAreRefusedBeforeAllocating) {
 
 TEST(MetafileEmf, PlaysStraightAtTheSizeAskedFor) {
     EmfWriter w = Picture();
-    RedNoOutline(w).Record(43, {20, 10, 60, 50});
+    RedNoOutline(w).Record(EMR_RECTANGLE, {20, 10, 60, 50});
     std::unique_ptr<imaging::PictureSource> source;
     ASSERT_EQ(imaging::OpenMetafileSourceFromBytes(w.Finish(), {}, source), Status::Ok);
     PixelBuffer out;
@@ -316,8 +316,8 @@ TEST(MetafileEmf, EmfPlusRecordsAreSkippedAndPlusOnlyFilesRefused) {
         Bytes comment;
         comment.u32(28).u32(0x2B464D45);                       // data size, "EMF+"
         comment.u16(0x4001).u16(flags).u32(28).u32(16).u32(0xDBC01002).u32(0).u32(96).u32(96);
-        w.Record(70, comment);
-        RedNoOutline(w).Record(43, {20, 10, 60, 50});
+        w.Record(EMR_GDICOMMENT, comment);
+        RedNoOutline(w).Record(EMR_RECTANGLE, {20, 10, 60, 50});
         return w.Finish();
     };
     PixelBuffer out;

@@ -16,11 +16,11 @@ EmfWriter Picture() { return EmfWriter(2000, 2000, 200, 200, 20, 20); }
 
 void SelectRedFillNoPen(EmfWriter& w) {
     Bytes brush;
-    brush.u32(1).u32(0).u32(0x0000FF).u32(0);
-    w.Record(39, brush).Record(37, {1});
+    brush.u32(1).u32(BS_SOLID).u32(0x0000FF).u32(0);
+    w.Record(EMR_CREATEBRUSHINDIRECT, brush).Record(EMR_SELECTOBJECT, {1});
     Bytes pen;
-    pen.u32(2).u32(5).i32(0).i32(0).u32(0);
-    w.Record(38, pen).Record(37, {2});
+    pen.u32(2).u32(PS_NULL).i32(0).i32(0).u32(0);
+    w.Record(EMR_CREATEPEN, pen).Record(EMR_SELECTOBJECT, {2});
 }
 
 bool IsRed(const PixelBuffer& b, int x, int y) { return Near(Pixel(b, x, y), kRed); }
@@ -32,7 +32,7 @@ TEST(MetafileGdi, PieSweepsCounterclockwiseFromStartToEnd) {
     // upwards (12 o'clock): the upper right quarter.
     EmfWriter w = Picture();
     SelectRedFillNoPen(w);
-    w.Record(47, {0, 0, 200, 200, 200, 100, 100, 0});
+    w.Record(EMR_PIE, {0, 0, 200, 200, 200, 100, 100, 0});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(IsRed(out, 150, 50));
@@ -43,8 +43,8 @@ TEST(MetafileGdi, PieSweepsCounterclockwiseFromStartToEnd) {
     // Clockwise arc direction takes the other three quarters.
     EmfWriter cw = Picture();
     SelectRedFillNoPen(cw);
-    cw.Record(57, {2});
-    cw.Record(47, {0, 0, 200, 200, 200, 100, 100, 0});
+    cw.Record(EMR_SETARCDIRECTION, {AD_CLOCKWISE});
+    cw.Record(EMR_PIE, {0, 0, 200, 200, 200, 100, 100, 0});
     ASSERT_EQ(Render(cw.Finish(), out), Status::Ok);
     EXPECT_EQ(Pixel(out, 150, 50), kWhite);
     EXPECT_TRUE(IsRed(out, 50, 50));
@@ -57,18 +57,18 @@ TEST(MetafileGdi, PolyFillModeDecidesOverlaps) {
     auto file = [](int mode) {
         EmfWriter w = Picture();
         SelectRedFillNoPen(w);
-        w.Record(19, {mode});
+        w.Record(EMR_SETPOLYFILLMODE, {mode});
         Bytes pp;
         pp.i32(0).i32(0).i32(0).i32(0).u32(2).u32(8).u32(4).u32(4);
         for (int p : {10, 10, 190, 10, 190, 190, 10, 190, 60, 60, 140, 60, 140, 140, 60, 140}) pp.i32(p);
-        w.Record(8, pp);
+        w.Record(EMR_POLYPOLYGON, pp);
         return w.Finish();
     };
     PixelBuffer out;
-    ASSERT_EQ(Render(file(1), out), Status::Ok);
+    ASSERT_EQ(Render(file(ALTERNATE), out), Status::Ok);
     EXPECT_TRUE(IsRed(out, 30, 100));
     EXPECT_EQ(Pixel(out, 100, 100), kWhite);
-    ASSERT_EQ(Render(file(2), out), Status::Ok);
+    ASSERT_EQ(Render(file(WINDING), out), Status::Ok);
     EXPECT_TRUE(IsRed(out, 100, 100));
 }
 
@@ -80,8 +80,8 @@ TEST(MetafileGdi, ClipRegionOfRectanglesInDeviceUnits) {
     rgn.u32(64).u32(5);  // size of the region data, RGN_COPY
     rgn.u32(32).u32(1).u32(2).u32(32).i32(0).i32(0).i32(200).i32(200);
     rgn.i32(0).i32(0).i32(100).i32(100).i32(100).i32(100).i32(200).i32(200);
-    w.Record(75, rgn);
-    w.Record(43, {0, 0, 200, 200});
+    w.Record(EMR_EXTSELECTCLIPRGN, rgn);
+    w.Record(EMR_RECTANGLE, {0, 0, 200, 200});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(IsRed(out, 50, 50));
@@ -94,8 +94,8 @@ TEST(MetafileGdi, ClipRegionOfRectanglesInDeviceUnits) {
     SelectRedFillNoPen(bad);
     Bytes lying;
     lying.u32(48).u32(5).u32(32).u32(1).u32(1000000).u32(16).i32(0).i32(0).i32(1).i32(1).i32(0).i32(0).i32(1).i32(1);
-    bad.Record(75, lying);
-    bad.Record(43, {0, 0, 200, 200});
+    bad.Record(EMR_EXTSELECTCLIPRGN, lying);
+    bad.Record(EMR_RECTANGLE, {0, 0, 200, 200});
     ASSERT_EQ(Render(bad.Finish(), out), Status::Ok);
     EXPECT_TRUE(IsRed(out, 150, 50));
 }
@@ -104,11 +104,11 @@ TEST(MetafileGdi, PaletteIndexColoursComeFromTheSelectedPalette) {
     EmfWriter w = Picture();
     Bytes palette;
     palette.u32(3).u16(0x300).u16(2).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0).u8(255).u8(0);  // black, blue
-    w.Record(49, palette).Record(48, {3});
+    w.Record(EMR_CREATEPALETTE, palette).Record(EMR_SELECTPALETTE, {3});
     Bytes brush;
-    brush.u32(1).u32(0).u32(0x01000001).u32(0);  // PALETTEINDEX(1)
-    w.Record(39, brush).Record(37, {1});
-    w.Record(43, {0, 0, 200, 200});
+    brush.u32(1).u32(BS_SOLID).u32(0x01000001).u32(0);  // PALETTEINDEX(1)
+    w.Record(EMR_CREATEBRUSHINDIRECT, brush).Record(EMR_SELECTOBJECT, {1});
+    w.Record(EMR_RECTANGLE, {0, 0, 200, 200});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 100, 100), kBlue));
@@ -117,13 +117,13 @@ TEST(MetafileGdi, PaletteIndexColoursComeFromTheSelectedPalette) {
 TEST(MetafileGdi, BlitWithoutSourcePaintsThePattern) {
     EmfWriter w = Picture();
     Bytes brush;
-    brush.u32(1).u32(0).u32(0x00FF00).u32(0);
-    w.Record(39, brush).Record(37, {1});
+    brush.u32(1).u32(BS_SOLID).u32(0x00FF00).u32(0);
+    w.Record(EMR_CREATEBRUSHINDIRECT, brush).Record(EMR_SELECTOBJECT, {1});
     Bytes blit;
     blit.i32(0).i32(0).i32(0).i32(0);
-    blit.i32(20).i32(20).i32(60).i32(60).u32(0x00F00021);  // PATCOPY
+    blit.i32(20).i32(20).i32(60).i32(60).u32(PATCOPY);  // PATCOPY
     blit.i32(0).i32(0).f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
-    w.Record(76, blit);
+    w.Record(EMR_BITBLT, blit);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 50, 50), kGreen));
@@ -141,7 +141,7 @@ TEST(MetafileGdi, SetDibitsToDevicePlacesPixelsUnscaled) {
         .u32(static_cast<std::uint32_t>(bits.size()));
     r.u32(0).u32(0).u32(1);  // RGB colours, start scan 0, one scan
     r.bytes(info).bytes(bits);
-    w.Record(80, r);
+    w.Record(EMR_SETDIBITSTODEVICE, r);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 10, 20), kRed, 40));
@@ -157,14 +157,14 @@ TEST(MetafileGdi, EscapementTurnsTheBaseline) {
     Bytes font;
     font.u32(1).i32(-20).i32(0).i32(900).i32(900).i32(400).u8(0).u8(0).u8(0).u8(0).u32(0);
     while (font.size() < 4 + 92) font.u8(0);
-    w.Record(82, font).Record(37, {1});
-    w.Record(18, {1});
-    w.Record(22, {24});  // baseline
+    w.Record(EMR_EXTCREATEFONTINDIRECTW, font).Record(EMR_SELECTOBJECT, {1});
+    w.Record(EMR_SETBKMODE, {TRANSPARENT});
+    w.Record(EMR_SETTEXTALIGN, {TA_BASELINE});
     Bytes text;
     text.i32(0).i32(0).i32(-1).i32(-1).u32(1).f32(1).f32(1);
     text.i32(100).i32(190).u32(8).u32(76).u32(0).i32(0).i32(0).i32(-1).i32(-1).u32(0);
     for (QChar c : QStringLiteral("MMMMMMMM")) text.u16(c.unicode());
-    w.Record(84, text);
+    w.Record(EMR_EXTTEXTOUTW, text);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     int above = 0, right = 0;
@@ -184,12 +184,12 @@ TEST(MetafileGdi, ExtremeFontFieldsStillPlay) {
     Bytes font;
     font.u32(1).i32(INT32_MIN).i32(INT32_MAX).i32(INT32_MIN).i32(0).i32(INT32_MIN).u8(1).u8(1).u8(1).u8(0).u32(0);
     while (font.size() < 4 + 92) font.u8(0);
-    w.Record(82, font).Record(37, {1});
+    w.Record(EMR_EXTCREATEFONTINDIRECTW, font).Record(EMR_SELECTOBJECT, {1});
     Bytes text;
     text.i32(0).i32(0).i32(-1).i32(-1).u32(1).f32(1).f32(1);
     text.i32(10).i32(10).u32(2).u32(76).u32(0).i32(0).i32(0).i32(-1).i32(-1).u32(0);
     text.u16('A').u16('B');
-    w.Record(84, text);
+    w.Record(EMR_EXTTEXTOUTW, text);
     PixelBuffer out;
     EXPECT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_EQ(out.width(), 200);
@@ -206,7 +206,7 @@ TEST(MetafileGdi, GradientFillShadesRectanglesAndTriangles) {
     vertex(rect, 0, 0, kRed);
     vertex(rect, 200, 100, kBlue);
     rect.u32(0).u32(1);
-    w.Record(118, rect);
+    w.Record(EMR_GRADIENTFILL, rect);
     Bytes tri;
     tri.i32(0).i32(0).i32(0).i32(0).u32(3).u32(2).u32(2);  // three vertices, two triangles
     vertex(tri, 0, 110, kRed);
@@ -214,7 +214,7 @@ TEST(MetafileGdi, GradientFillShadesRectanglesAndTriangles) {
     vertex(tri, 100, 200, kBlue);
     tri.u32(0).u32(1).u32(2);
     tri.u32(0).u32(1).u32(7);  // an index past the vertices: skipped
-    w.Record(118, tri);
+    w.Record(EMR_GRADIENTFILL, tri);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 2, 50), kRed, 12));

@@ -28,8 +28,8 @@ QString WriteFile(const QString& name, const QByteArray& bytes) {
 TEST(MetafileRouter, WmfAndEmfOpenByContentUnderAnyName) {
     WmfWriter wmf(0, 0, 1440, 720, 1440);
     Bytes brush;
-    brush.u16(0).u32(0x0000FF).u16(0);
-    wmf.Record(0x02FC, brush).Record(0x012D, {0}).Record(0x041B, {720, 720, 0, 0});
+    brush.u16(BS_SOLID).u32(0x0000FF).u16(0);
+    wmf.Record(META_CREATEBRUSHINDIRECT, brush).Record(META_SELECTOBJECT, {0}).Record(META_RECTANGLE, {720, 720, 0, 0});
     EmfWriter emf(2000, 1000, 200, 100, 20, 10);
 
     struct Case {
@@ -41,7 +41,7 @@ TEST(MetafileRouter, WmfAndEmfOpenByContentUnderAnyName) {
                           {"drawing.jpg", wmf.Finish(), 96, 48},  // a wrong extension changes nothing
                           {"standard.wmf", [] {
                                WmfWriter w(0, 0, 10, 10, 96);
-                               w.Record(0x020C, {30, 40});
+                               w.Record(META_SETWINDOWEXT, {30, 40});
                                return w.Finish(false);
                            }(), 40, 30},
                           {"chart.emf", emf.Finish(), 200, 100},
@@ -63,7 +63,7 @@ TEST(MetafileRouter, WmfAndEmfOpenByContentUnderAnyName) {
 
 TEST(MetafileRouter, DamagedMetafileIsAnErrorNotAPicture) {
     EmfWriter emf(2000, 1000, 200, 100, 20, 10);
-    emf.Record(43, {0, 0, 10, 10});
+    emf.Record(EMR_RECTANGLE, {0, 0, 10, 10});
     const QByteArray good = emf.Finish();
     const QString path = WriteFile("cut.emf", good.left(good.size() - 12));
     std::unique_ptr<imaging::PictureSource> source;

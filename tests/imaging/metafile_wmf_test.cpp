@@ -17,13 +17,13 @@ WmfWriter Picture() { return WmfWriter(0, 0, 2880, 1440, 1440); }
 
 Bytes SolidBrush(std::uint32_t colorRef) {
     Bytes b;
-    b.u16(0).u32(colorRef).u16(0);
+    b.u16(BS_SOLID).u32(colorRef).u16(0);
     return b;
 }
 
 Bytes NullPen() {
     Bytes b;
-    b.u16(5).i16(0).i16(0).u32(0);
+    b.u16(PS_NULL).i16(0).i16(0).u32(0);
     return b;
 }
 
@@ -52,9 +52,9 @@ TEST(MetafileWmf, PlaceableHeaderGivesSizeAtNinetySixDpi) {
 
 TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
     WmfWriter w = Picture();
-    w.Record(0x02FC, SolidBrush(0x0000FF)).Record(0x012D, {0});
-    w.Record(0x02FA, NullPen()).Record(0x012D, {1});
-    w.Record(0x041B, {720, 1440, 0, 0});  // RECTANGLE bottom, right, top, left: 1 x 0.5 inch
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x0000FF)).Record(META_SELECTOBJECT, {0});
+    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    w.Record(META_RECTANGLE, {720, 1440, 0, 0});  // RECTANGLE bottom, right, top, left: 1 x 0.5 inch
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 48, 24), kRed));
@@ -64,10 +64,10 @@ TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
 
 TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
     WmfWriter w = Picture();
-    w.Record(0x020B, {0, 0}).Record(0x020C, {10, 20});  // window 20 x 10 units: one unit ~ 9.6 pixels
-    w.Record(0x02FC, SolidBrush(0xFF0000)).Record(0x012D, {0});
-    w.Record(0x02FA, NullPen()).Record(0x012D, {1});
-    w.Record(0x041B, {10, 20, 5, 10});  // right half of the lower half
+    w.Record(META_SETWINDOWORG, {0, 0}).Record(META_SETWINDOWEXT, {10, 20});  // window 20 x 10 units: one unit ~ 9.6 pixels
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0xFF0000)).Record(META_SELECTOBJECT, {0});
+    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    w.Record(META_RECTANGLE, {10, 20, 5, 10});  // right half of the lower half
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 150, 75), kBlue));
@@ -77,13 +77,13 @@ TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
 
 TEST(MetafileWmf, NewObjectsTakeTheLowestFreeSlot) {
     WmfWriter w = Picture();
-    w.Record(0x02FC, SolidBrush(0x0000FF));  // slot 0: red
-    w.Record(0x02FC, SolidBrush(0x00FF00));  // slot 1: green
-    w.Record(0x01F0, {0});                   // delete slot 0
-    w.Record(0x02FC, SolidBrush(0xFF0000));  // blue takes slot 0 again
-    w.Record(0x02FA, NullPen());             // slot 2
-    w.Record(0x012D, {0}).Record(0x012D, {2});
-    w.Record(0x041B, {1440, 2880, 0, 0});
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x0000FF));  // slot 0: red
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x00FF00));  // slot 1: green
+    w.Record(META_DELETEOBJECT, {0});                   // delete slot 0
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0xFF0000));  // blue takes slot 0 again
+    w.Record(META_CREATEPENINDIRECT, NullPen());             // slot 2
+    w.Record(META_SELECTOBJECT, {0}).Record(META_SELECTOBJECT, {2});
+    w.Record(META_RECTANGLE, {1440, 2880, 0, 0});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 96, 48), kBlue));
@@ -94,12 +94,12 @@ TEST(MetafileWmf, TextOutDrawsInTheTextColour) {
     Bytes font;
     font.i16(-400).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
     font.bytes(QByteArray("Sans", 5));
-    w.Record(0x02FB, font).Record(0x012D, {0});
-    w.Record(0x0102, {1});                     // transparent
-    w.Record(0x0209, {0x00FF, 0x0000});        // text colour red (COLORREF 0x0000FF)
+    w.Record(META_CREATEFONTINDIRECT, font).Record(META_SELECTOBJECT, {0});
+    w.Record(META_SETBKMODE, {TRANSPARENT});
+    w.Record(META_SETTEXTCOLOR, {0x00FF, 0x0000});        // text colour red (COLORREF 0x0000FF)
     Bytes text;
     text.u16(4).bytes(QByteArray("WWWW")).i16(200).i16(200);  // y, x in twips
-    w.Record(0x0521, text);
+    w.Record(META_TEXTOUT, text);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     int red = 0;
@@ -112,11 +112,11 @@ TEST(MetafileWmf, TextOutDrawsInTheTextColour) {
 TEST(MetafileWmf, StretchDibLandsScaled) {
     WmfWriter w = Picture();
     Bytes r;
-    r.u32(0x00CC0020).u16(0);
+    r.u32(SRCCOPY).u16(0);
     r.i16(2).i16(2).i16(0).i16(0);            // source height, width, y, x
     r.i16(1440).i16(1440).i16(0).i16(1440);   // dest height, width, y, x: right half
     r.bytes(Dib24Info(2, 2)).bytes(Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}}));
-    w.Record(0x0F43, r);
+    w.Record(META_STRETCHDIB, r);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
     EXPECT_TRUE(Near(Pixel(out, 110, 10), kRed, 12));
@@ -128,7 +128,7 @@ TEST(MetafileWmf, StretchDibLandsScaled) {
 
 TEST(MetafileWmf, StandardHeaderTakesItsSizeFromTheWindow) {
     WmfWriter w = Picture();
-    w.Record(0x020B, {0, 0}).Record(0x020C, {50, 120});
+    w.Record(META_SETWINDOWORG, {0, 0}).Record(META_SETWINDOWEXT, {50, 120});
     const QByteArray file = w.Finish(false);
     std::unique_ptr<imaging::PictureSource> source;
     ASSERT_EQ(imaging::OpenMetafileSourceFromBytes(file, {}, source), Status::Ok);
@@ -142,8 +142,8 @@ TEST(MetafileWmf, StandardHeaderTakesItsSizeFromTheWindow) {
 
 TEST(MetafileWmf, BrokenFilesFailCleanly) {
     WmfWriter w = Picture();
-    w.Record(0x02FC, SolidBrush(0x0000FF)).Record(0x012D, {0});
-    w.Record(0x041B, {720, 1440, 0, 0});
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x0000FF)).Record(META_SELECTOBJECT, {0});
+    w.Record(META_RECTANGLE, {720, 1440, 0, 0});
     const QByteArray good = w.Finish();
     PixelBuffer out;
     ASSERT_EQ(Render(good, out), Status::Ok);
@@ -157,12 +157,12 @@ TEST(MetafileWmf, BrokenFilesFailCleanly) {
     WmfWriter bad = Picture();
     Bytes poly;
     poly.u16(30000).i16(1).i16(1);  // claims 30000 points, has one
-    bad.Record(0x0324, poly);
-    bad.Record(0x012D, {900});       // no such object
+    bad.Record(META_POLYGON, poly);
+    bad.Record(META_SELECTOBJECT, {900});       // no such object
     Bytes dib;
-    dib.u32(0x00CC0020).u16(0).i16(2).i16(2).i16(0).i16(0).i16(10).i16(10).i16(0).i16(0);
+    dib.u32(SRCCOPY).u16(0).i16(2).i16(2).i16(0).i16(0).i16(10).i16(10).i16(0).i16(0);
     dib.bytes(Dib24Info(2000, 2000));  // header without its rows
-    bad.Record(0x0F43, dib);
+    bad.Record(META_STRETCHDIB, dib);
     EXPECT_EQ(Render(bad.Finish(), out), Status::Ok);
     EXPECT_EQ(Pixel(out, 10, 10), kWhite);
 }

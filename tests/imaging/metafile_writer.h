@@ -5,6 +5,7 @@
 #include "imaging/decode/open_picture_source.h"
 #include "imaging/metafile/metafile_source.h"
 #include "imaging/core/pixel_buffer.h"
+#include "imaging/metafile/record_types.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -15,6 +16,13 @@
 #include <vector>
 
 namespace metafile_test {
+
+// Tests write records, modes and styles by their documented names.
+using enum imaging::metafile::WmfRecord;
+using enum imaging::metafile::EmfRecord;
+using imaging::metafile::EmfRecord;
+using imaging::metafile::WmfRecord;
+using namespace imaging::metafile::gdi;
 
 class Bytes {
 public:
@@ -43,7 +51,7 @@ class EmfWriter {
 public:
     EmfWriter(int frameRight, int frameBottom, int deviceW, int deviceH, int mmW, int mmH) {
         Bytes h;
-        h.u32(1).u32(88);
+        h.u32(RecordNumber(EMR_HEADER)).u32(88);
         h.i32(0).i32(0).i32(deviceW - 1).i32(deviceH - 1);        // bounds
         h.i32(0).i32(0).i32(frameRight).i32(frameBottom);         // frame
         h.u32(0x464D4520).u32(0x10000).u32(0).u32(0);            // signature, version, sizes (fixed later)
@@ -51,21 +59,21 @@ public:
         h.i32(deviceW).i32(deviceH).i32(mmW).i32(mmH);
         file_ = h.data();
     }
-    EmfWriter& Record(std::uint32_t type, const Bytes& body) {
+    EmfWriter& Record(EmfRecord type, const Bytes& body) {
         Bytes r;
-        r.u32(type).u32(static_cast<std::uint32_t>(8 + body.size()));
+        r.u32(RecordNumber(type)).u32(static_cast<std::uint32_t>(8 + body.size()));
         r.bytes(body.data());
         file_.append(r.data());
         ++records_;
         return *this;
     }
-    EmfWriter& Record(std::uint32_t type, std::initializer_list<std::int32_t> fields) {
+    EmfWriter& Record(EmfRecord type, std::initializer_list<std::int32_t> fields) {
         Bytes b;
         for (std::int32_t f : fields) b.i32(f);
         return Record(type, b);
     }
     QByteArray Finish() {
-        Record(14, {0, 0, 20});
+        Record(EMR_EOF, {0, 0, 20});
         QByteArray out = file_;
         Patch(out, 48, static_cast<std::uint32_t>(out.size()));
         Patch(out, 52, records_);
@@ -95,20 +103,20 @@ public:
         p.u16(sum);
         placeable_ = p.data();
     }
-    WmfWriter& Record(std::uint16_t function, const Bytes& params) {
+    WmfWriter& Record(WmfRecord function, const Bytes& params) {
         Bytes r;
-        r.u32(static_cast<std::uint32_t>(3 + (params.size() + 1) / 2)).u16(function).bytes(params.data());
+        r.u32(static_cast<std::uint32_t>(3 + (params.size() + 1) / 2)).u16(RecordNumber(function)).bytes(params.data());
         if (params.size() % 2) r.u8(0);
         records_.append(r.data());
         return *this;
     }
-    WmfWriter& Record(std::uint16_t function, std::initializer_list<std::int16_t> words) {
+    WmfWriter& Record(WmfRecord function, std::initializer_list<std::int16_t> words) {
         Bytes b;
         for (std::int16_t w : words) b.i16(w);
         return Record(function, b);
     }
     QByteArray Finish(bool placeable = true) {
-        Record(0, Bytes());
+        Record(META_EOF, Bytes());
         Bytes h;
         h.u16(1).u16(9).u16(0x0300).u32(static_cast<std::uint32_t>((18 + records_.size()) / 2)).u16(objects).u32(64).u16(0);
         return (placeable ? placeable_ : QByteArray()) + h.data() + records_;
