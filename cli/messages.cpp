@@ -1,5 +1,6 @@
 #include "cli/messages.h"
 
+#include "resources/string_ids.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -16,26 +17,26 @@ int MessageNumber(const CliEvent& event) {
     using imaging::ConversionOutcome;
     using imaging::TextReset;
     return std::visit(Overloaded{
-                          [](ConversionOutcome o) {
+                          [](ConversionOutcome o) -> int {
                               switch (o) {
                               case ConversionOutcome::Saved: return 0;
-                              case ConversionOutcome::WidthInvalid: return 111;
-                              case ConversionOutcome::HeightInvalid: return 112;
-                              case ConversionOutcome::DrawFailed: return 115;
-                              case ConversionOutcome::SaveFailed: return 118;
+                              case ConversionOutcome::WidthInvalid: return IDS_STRING111;
+                              case ConversionOutcome::HeightInvalid: return IDS_STRING112;
+                              case ConversionOutcome::DrawFailed: return IDS_STRING115;
+                              case ConversionOutcome::SaveFailed: return IDS_STRING118;
                               }
                               return 0;
                           },
-                          [](ConversionNotice n) {
+                          [](ConversionNotice n) -> int {
                               switch (n) {
-                              case ConversionNotice::ResolutionFailed: return 113;
-                              case ConversionNotice::InterpolationFailed: return 114;
-                              case ConversionNotice::UnknownAngle: return 116;
-                              case ConversionNotice::RotateFlipFailed: return 117;
+                              case ConversionNotice::ResolutionFailed: return IDS_STRING113;
+                              case ConversionNotice::InterpolationFailed: return IDS_STRING114;
+                              case ConversionNotice::UnknownAngle: return IDS_STRING116;
+                              case ConversionNotice::RotateFlipFailed: return IDS_STRING117;
                               }
                               return 0;
                           },
-                          [](TextReset r) { return r == TextReset::X ? 130 : 131; },
+                          [](TextReset r) -> int { return r == TextReset::X ? IDS_STRING130 : IDS_STRING131; },
                       },
                       event);
 }

@@ -15,6 +15,7 @@
 
 #include "app/file_paths.h"
 #include "imaging/conversion/conversion.h"
+#include "imaging/conversion/conversion_rules.h"
 #include "language/clanguage.h"
 #include "language/message_box.h"
 #include "platform/number_field.h"
@@ -30,6 +31,28 @@ namespace {
 constexpr int kOverlayTextChars = 1 << 16;
 constexpr int kQuestionChars = 512;       // the overwrite question's length bound
 constexpr int kPathChars = 1 << 16;       // read whole; the length is checked below
+
+// The window's message for each failure the pipeline reports.
+int MessageOf(imaging::ConversionNotice notice) {
+    switch (notice) {
+    case imaging::ConversionNotice::ResolutionFailed: return IDS_STRING113;
+    case imaging::ConversionNotice::InterpolationFailed: return IDS_STRING114;
+    case imaging::ConversionNotice::UnknownAngle: return IDS_STRING116;
+    case imaging::ConversionNotice::RotateFlipFailed: return IDS_STRING117;
+    }
+    return IDS_MESSAGE_UNKNOWN_ERROR;
+}
+
+int MessageOf(imaging::ConversionOutcome outcome) {
+    switch (outcome) {
+    case imaging::ConversionOutcome::WidthInvalid: return IDS_STRING111;
+    case imaging::ConversionOutcome::HeightInvalid: return IDS_STRING112;
+    case imaging::ConversionOutcome::DrawFailed: return IDS_STRING115;
+    case imaging::ConversionOutcome::SaveFailed: return IDS_STRING118;
+    case imaging::ConversionOutcome::Saved: break;
+    }
+    return IDS_MESSAGE_UNKNOWN_ERROR;
+}
 
 void PrintSaved(const QString& path) {
     const QByteArray line = (path + QStringLiteral(" saved successfully.\n")).toLocal8Bit();
@@ -63,12 +86,8 @@ void CTessalineDlg::OnConvert() {
 void CTessalineDlg::ConvertPhoto() {
     m_outputWidth = ReadNumberField(*this, IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer).value_or(0);
     m_outputHeight = ReadNumberField(*this, IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer).value_or(0);
-    if (m_outputWidth <= 0) {
-        ShowErrorMessage(*this, IDS_STRING111);
-        return;
-    }
-    if (m_outputHeight <= 0) {
-        ShowErrorMessage(*this, IDS_STRING112);
+    if (const auto invalid = imaging::CheckOutputSize(m_outputWidth, m_outputHeight)) {
+        ShowErrorMessage(*this, MessageOf(*invalid));
         return;
     }
 
@@ -97,7 +116,7 @@ void CTessalineDlg::ConvertPhoto() {
     input.outputPath = m_outputPathBuffer;
 
     const imaging::ConversionResult result = imaging::ConvertPicture(
-        input, [this](imaging::ConversionNotice notice) { ShowErrorMessage(*this, imaging::MessageIdOf(notice)); });
+        input, [this](imaging::ConversionNotice notice) { ShowErrorMessage(*this, MessageOf(notice)); });
     switch (result.outcome) {
     case imaging::ConversionOutcome::Saved: PrintSaved(m_outputPathBuffer); break;
     case imaging::ConversionOutcome::SaveFailed:
@@ -105,23 +124,25 @@ void CTessalineDlg::ConvertPhoto() {
         break;
     case imaging::ConversionOutcome::WidthInvalid:
     case imaging::ConversionOutcome::HeightInvalid:
-    case imaging::ConversionOutcome::DrawFailed: ShowErrorMessage(*this, imaging::MessageIdOf(result.outcome)); break;
+    case imaging::ConversionOutcome::DrawFailed: ShowErrorMessage(*this, MessageOf(result.outcome)); break;
     }
 }
 
 // The text's top-left corner must lie inside the output size before
 // rotation; a coordinate outside it becomes 0, in the field as well.
 void CTessalineDlg::checkOverlayPosition(int& x, int& y) {
-    x = ReadNumberField(*this, IDC_EDIT_TEXT_X, kNumberFieldBuffer).value_or(0);
-    y = ReadNumberField(*this, IDC_EDIT_TEXT_Y, kNumberFieldBuffer).value_or(0);
-    if (x >= m_outputWidth || x < 0) {
+    const imaging::TextPosition position =
+        imaging::CheckTextPosition(ReadNumberField(*this, IDC_EDIT_TEXT_X, kNumberFieldBuffer).value_or(0),
+                                   ReadNumberField(*this, IDC_EDIT_TEXT_Y, kNumberFieldBuffer).value_or(0),
+                                   m_outputWidth, m_outputHeight);
+    if (position.xReset) {
         ShowErrorMessage(*this, IDS_STRING130);
-        x = 0;
         SetDlgItemText(IDC_EDIT_TEXT_X, QStringLiteral("0"));
     }
-    if (y >= m_outputHeight || y < 0) {
+    if (position.yReset) {
         ShowErrorMessage(*this, IDS_STRING131);
-        y = 0;
         SetDlgItemText(IDC_EDIT_TEXT_Y, QStringLiteral("0"));
     }
+    x = position.x;
+    y = position.y;
 }

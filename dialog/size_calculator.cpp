@@ -3,7 +3,7 @@
 
 #include "dialog/tessaline_dlg.h"
 
-#include "dialog/proportional_size.h"
+#include "imaging/conversion/conversion_rules.h"
 #include "language/message_box.h"
 #include "platform/number_field.h"
 #include "platform/number_text.h"
@@ -17,7 +17,7 @@ void CTessalineDlg::OnBaseWidth() {
     }
     m_outputWidth = ReadNumberField(*this, IDC_EDIT_OUTPUT_WIDTH, kSizeFieldBuffer).value_or(0);
     // A photo that could not be measured has no ratio: the height stays.
-    if (const auto height = ScaleByAspectRatio(m_photoHeight, m_photoWidth, m_outputWidth)) {
+    if (const auto height = imaging::ProportionalSize(m_photoHeight, m_photoWidth, m_outputWidth)) {
         m_outputHeight = *height;
         SetDlgItemText(IDC_EDIT_OUTPUT_HEIGHT, FormatDecimal(m_outputHeight));
     }
@@ -29,7 +29,7 @@ void CTessalineDlg::OnBaseHeight() {
         return;
     }
     m_outputHeight = ReadNumberField(*this, IDC_EDIT_OUTPUT_HEIGHT, kSizeFieldBuffer).value_or(0);
-    if (const auto width = ScaleByAspectRatio(m_photoWidth, m_photoHeight, m_outputHeight)) {
+    if (const auto width = imaging::ProportionalSize(m_photoWidth, m_photoHeight, m_outputHeight)) {
         m_outputWidth = *width;
         SetDlgItemText(IDC_EDIT_OUTPUT_WIDTH, FormatDecimal(m_outputWidth));
     }

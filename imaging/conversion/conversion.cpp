@@ -30,27 +30,6 @@ std::optional<RotateFlipType> RotateFlipFor(int rotateAngle, int flipType) {
     return kTable[row][column];
 }
 
-int MessageIdOf(ConversionNotice notice) {
-    switch (notice) {
-    case ConversionNotice::ResolutionFailed: return 113;
-    case ConversionNotice::InterpolationFailed: return 114;
-    case ConversionNotice::UnknownAngle: return 116;
-    case ConversionNotice::RotateFlipFailed: return 117;
-    }
-    return 0;
-}
-
-int MessageIdOf(ConversionOutcome outcome) {
-    switch (outcome) {
-    case ConversionOutcome::Saved: return 0;
-    case ConversionOutcome::WidthInvalid: return 111;
-    case ConversionOutcome::HeightInvalid: return 112;
-    case ConversionOutcome::DrawFailed: return 115;
-    case ConversionOutcome::SaveFailed: return 118;
-    }
-    return 0;
-}
-
 bool ConversionResult::has(ConversionNotice n) const {
     return std::find(notices.begin(), notices.end(), n) != notices.end();
 }

@@ -69,9 +69,4 @@ ConversionResult ConvertPicture(const ConversionInput& input,
 // other than 0, 90, 180 or 270. An unknown flip type counts as no flip.
 std::optional<RotateFlipType> RotateFlipFor(int rotateAngle, int flipType);
 
-// The window's message number of a notice or outcome (0 for Saved). Only
-// the window still asks here; the command line maps the enums itself.
-int MessageIdOf(ConversionNotice notice);
-int MessageIdOf(ConversionOutcome outcome);
-
 }  // namespace imaging

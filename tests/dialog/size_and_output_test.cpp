@@ -6,7 +6,7 @@
 #include "tests/dialog/test_pictures.h"
 
 #include "app/settings_access.h"
-#include "dialog/proportional_size.h"
+#include "imaging/conversion/conversion_rules.h"
 #include "dialog/photo_naming.h"
 #include "resources/resource_ids.h"
 
@@ -38,15 +38,15 @@ protected:
 }  // namespace
 
 TEST(AspectRatio, TheRatioIsFormedFirstAndTheProductTruncated) {
-    EXPECT_EQ(ScaleByAspectRatio(768, 1024, 800), 600);
-    EXPECT_EQ(ScaleByAspectRatio(2, 3, 100), 66);
-    EXPECT_EQ(ScaleByAspectRatio(700, 1000, 90), 62);  // 0.7 * 90 is just below 63
-    EXPECT_EQ(ScaleByAspectRatio(3, 4, -300), -225);
-    EXPECT_EQ(ScaleByAspectRatio(3, 4, 0), 0);
-    EXPECT_FALSE(ScaleByAspectRatio(0, 0, 90).has_value());
-    EXPECT_EQ(ScaleByAspectRatio(4, 1, std::numeric_limits<std::int32_t>::max()),
+    EXPECT_EQ(imaging::ProportionalSize(768, 1024, 800), 600);
+    EXPECT_EQ(imaging::ProportionalSize(2, 3, 100), 66);
+    EXPECT_EQ(imaging::ProportionalSize(700, 1000, 90), 62);  // 0.7 * 90 is just below 63
+    EXPECT_EQ(imaging::ProportionalSize(3, 4, -300), -225);
+    EXPECT_EQ(imaging::ProportionalSize(3, 4, 0), 0);
+    EXPECT_FALSE(imaging::ProportionalSize(0, 0, 90).has_value());
+    EXPECT_EQ(imaging::ProportionalSize(4, 1, std::numeric_limits<std::int32_t>::max()),
               std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(ScaleByAspectRatio(4, 1, std::numeric_limits<std::int32_t>::min()),
+    EXPECT_EQ(imaging::ProportionalSize(4, 1, std::numeric_limits<std::int32_t>::min()),
               std::numeric_limits<std::int32_t>::min());
 }
 
