@@ -25,6 +25,19 @@ constexpr std::int64_t kMaxBitmapPixels = DecodeLimits{}.maxPixels;
 
 bool IsValid(const GpImage* image) { return image && image->data().valid; }
 
+// A picture whose frame `frame` of `dimension` was decoded into data.frame
+// keeps its source for later frames, with the source's dimensions and
+// resolution.
+void AdoptSource(ImageData& data, std::unique_ptr<PictureSource> source, const GUID& dimension, std::uint32_t frame) {
+    data.dimensions = source->Dimensions();
+    data.activeDimension = dimension;
+    data.activeIndex = frame;
+    data.xdpi = source->HorizontalResolution();
+    data.ydpi = source->VerticalResolution();
+    data.source = std::move(source);
+    data.valid = true;
+}
+
 }  // namespace
 
 Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
@@ -42,15 +55,7 @@ Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWi
                      ? source->DecodeFrameForSize(first.id, frame, minWidth, minHeight, data->frame)
                      : source->DecodeFrame(first.id, frame, data->frame);
         if (status == Status::Ok && data->frame.empty()) status = Status::GenericError;
-        if (status == Status::Ok) {
-            data->dimensions = source->Dimensions();
-            data->activeDimension = first.id;
-            data->activeIndex = frame;
-            data->xdpi = source->HorizontalResolution();
-            data->ydpi = source->VerticalResolution();
-            data->source = std::move(source);
-            data->valid = true;
-        }
+        if (status == Status::Ok) AdoptSource(*data, std::move(source), first.id, frame);
     }
     if (status != Status::Ok) data = std::make_unique<ImageData>();
     image = std::make_unique<GpImage>(std::move(data));
@@ -75,17 +80,10 @@ Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWid
     Status status = source->DecodeFrameRows(first.id, frame, shrinkable ? std::max(minWidth, outWidth) : fullWidth,
                                             shrinkable ? std::max(minHeight, outHeight) : fullHeight, sink);
     if (status == Status::Ok) status = sink.Take(data->frame);
-    if (status == Status::Ok) {
-        data->dimensions = source->Dimensions();
-        data->activeDimension = first.id;
-        data->activeIndex = frame;
-        data->xdpi = source->HorizontalResolution();
-        data->ydpi = source->VerticalResolution();
-        data->source = std::move(source);
-        data->valid = true;
-    } else {
+    if (status == Status::Ok)
+        AdoptSource(*data, std::move(source), first.id, frame);
+    else
         data = std::make_unique<ImageData>();
-    }
     image = std::make_unique<GpImage>(std::move(data));
     return status;
 }

@@ -33,13 +33,6 @@ EmfWriter& RedNoOutline(EmfWriter& w) {
     return w;
 }
 
-int CountDark(const PixelBuffer& b, int x0, int y0, int x1, int y1) {
-    int dark = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) dark += qGray(Pixel(b, x, y)) < 128;
-    return dark;
-}
-
 }  // namespace
 
 TEST(MetafileEmf, RecognisedByContentAndSizedFromFrameAndDevice) {

@@ -164,6 +164,14 @@ inline bool Near(QRgb a, QRgb b, int tolerance = 8) {
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
+// Pixels darker than mid grey in [x0, x1) x [y0, y1): where text or lines landed.
+inline int CountDark(const imaging::PixelBuffer& b, int x0, int y0, int x1, int y1) {
+    int dark = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) dark += qGray(Pixel(b, x, y)) < 128;
+    return dark;
+}
+
 constexpr QRgb kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000, kGreen = 0xFF00FF00;
 
 }  // namespace metafile_test
