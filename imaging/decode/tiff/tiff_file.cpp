@@ -4,6 +4,7 @@
 
 #include <tiffio.h>
 
+#include <cstring>
 #include <memory>
 
 namespace imaging::decode::tiff {
@@ -14,7 +15,14 @@ int OnError(TIFF*, void* user, const char*, const char*, va_list) {
     return 1;  // handled: nothing reaches libtiff's global handler (stderr)
 }
 
-int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// Warnings are tolerated, except libtiff's guess at strip sizes when the
+// file states them as zero or too small: the picture data is then damaged
+// or missing, and the guess would decode whatever bytes follow.
+int OnWarning(TIFF*, void* user, const char*, const char* format, va_list) {
+    if (format && (std::strstr(format, "Bogus \"StripByteCounts\"") || std::strstr(format, "Wrong \"StripByteCounts\"")))
+        static_cast<TiffFile*>(user)->NoteError();
+    return 1;
+}
 
 struct OptionsFree {
     void operator()(TIFFOpenOptions* o) const { TIFFOpenOptionsFree(o); }
