@@ -3,9 +3,10 @@
 //   JPEG                     -> libjpeg-turbo
 //   RAW containers           -> LibRaw
 //   TIFF                     -> LibRaw first when the first directory has a
-//                               Make or DNGVersion tag (Qt's TIFF reader
-//                               would decode a DNG or NEF as its tiny
-//                               preview), Qt when LibRaw declines it
+//                               Make or DNGVersion tag (a TIFF reader would
+//                               decode a DNG or NEF as its tiny preview),
+//                               libtiff when LibRaw declines it or for any
+//                               other TIFF
 //   WMF, EMF                 -> the metafile player
 //   anything else            -> Qt's readers, deciding by content
 #include "imaging/decode/open_picture_source.h"
@@ -14,6 +15,7 @@
 #include "imaging/decode/jpeg_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
+#include "imaging/decode/tiff/tiff_source.h"
 #include "imaging/decode/tiff_directory.h"
 #include "imaging/metafile/metafile_source.h"
 
@@ -56,7 +58,7 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
                 const Status s = decode::OpenRawSource(path, limits, source);
                 if (s != Status::UnknownImageFormat) return s;
             }
-            return decode::OpenQtSource(path, limits, source);
+            return decode::OpenTiffSource(path, limits, source);
         case decode::FileKind::Other: break;
     }
     return decode::OpenQtSource(path, limits, source);

@@ -1,7 +1,8 @@
 // Camera RAW through LibRaw, on small DNG files written here: a CFA mosaic
 // of 16-bit samples with the tags a DNG reader needs. Also the routing of
-// TIFF files: a RAW goes to LibRaw even though Qt would read its TIFF
-// structure, a plain TIFF with a camera's Make tag still goes to Qt.
+// TIFF files: a RAW goes to LibRaw even though a TIFF reader would read its
+// TIFF structure, a plain TIFF with a camera's Make tag still goes to the
+// TIFF reader.
 #include "decode_test_pictures.h"
 
 #include "tests/support/test_environment.h"
@@ -234,7 +235,7 @@ TEST_F(RawDecode, DamagedFilesOfEveryFormatNeverCrash) {
     }
 }
 
-TEST_F(RawDecode, PlainTiffWithACameraMakeIsReadByQt) {
+TEST_F(RawDecode, PlainTiffWithACameraMakeIsReadAsATiff) {
     TiffWriter t;
     t.Long(256, 4);
     t.Long(257, 2);
