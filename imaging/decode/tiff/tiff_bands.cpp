@@ -54,12 +54,26 @@ Status TiffBands::Read(int y) {
     return s == Status::Ok ? file_->status() : s;
 }
 
+namespace {
+
+// An uncompressed strip or tile must hold every byte of its rows: libtiff
+// reads an uncompressed strip straight from its offset, past a byte count
+// that is too small, and so would hand over whatever follows in the file.
+bool HoldsUncompressed(::tiff* tif, std::uint64_t byteCount, tmsize_t needed) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    return compression != COMPRESSION_NONE || byteCount >= static_cast<std::uint64_t>(needed);
+}
+
+}  // namespace
+
 Status TiffBands::ReadStrips(int y, int rows) {
     ::tiff* tif = file_->handle();
     const auto bytes = static_cast<tmsize_t>(rowBytes_ * rows);
     for (int p = 0; p < planes_; ++p) {
         const std::uint32_t strip = TIFFComputeStrip(tif, static_cast<std::uint32_t>(y), static_cast<std::uint16_t>(p));
         if (strip >= TIFFNumberOfStrips(tif)) return Status::GenericError;
+        if (!HoldsUncompressed(tif, TIFFGetStrileByteCount(tif, strip), bytes)) return Status::GenericError;
         if (TIFFReadEncodedStrip(tif, strip, RowFor(p, 0), bytes) != bytes) return Status::GenericError;
     }
     return Status::Ok;
@@ -73,6 +87,7 @@ Status TiffBands::ReadTiles(int y, int rows) {
                                                        0, static_cast<std::uint16_t>(p));
             if (tile >= TIFFNumberOfTiles(tif)) return Status::GenericError;
             const auto bytes = static_cast<tmsize_t>(tileBytes_);
+            if (!HoldsUncompressed(tif, TIFFGetStrileByteCount(tif, tile), bytes)) return Status::GenericError;
             if (TIFFReadEncodedTile(tif, tile, tile_.get(), bytes) != bytes) return Status::GenericError;
             const std::size_t offset = static_cast<std::size_t>(x) * bitsPerPixel_ / 8;
             const std::size_t count = std::min(tileRowBytes_, rowBytes_ - offset);
