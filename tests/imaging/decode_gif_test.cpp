@@ -55,6 +55,21 @@ TEST_F(GifDecode, ImagesPastTheScreenAreClipped) {
     EXPECT_EQ(std::memcmp(outside.data(), p.data(), p.byteSize()), 0);
 }
 
+TEST_F(GifDecode, StrayBytesBetweenImagesAreSkipped) {
+    const QByteArray whole = MakeGif(8, 8, kColours, {SolidGifFrame(0, 0, 8, 8, 0), SolidGifFrame(2, 2, 4, 4, 1)});
+    const QByteArray first = MakeGif(8, 8, kColours, {SolidGifFrame(0, 0, 8, 8, 0)});
+    QByteArray stray = whole;
+    stray.insert(first.size() - 1, QByteArray("GIF89a\x08\x00\x08\x00", 10));  // before the second image
+    WriteBytes(Path("stray.gif"), stray);
+    auto source = Open(Path("stray.gif"));
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->Dimensions()[0].frameCount, 2u);
+    PixelBuffer p;
+    ASSERT_EQ(source->DecodeFrame(FrameDimensionTime, 1, p), Status::Ok);
+    EXPECT_TRUE(Near(PixelAt(p, 3, 3), {0, 255, 0}, 0));
+    EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 0, 0}, 0));
+}
+
 TEST_F(GifDecode, CutShortImagesAreRefused) {
     GifFrame shortData = SolidGifFrame(0, 0, 16, 16, 1);
     shortData.indices.resize(100);  // the end code comes 156 pixels early

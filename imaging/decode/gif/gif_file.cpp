@@ -31,9 +31,14 @@ Status GifFile::Open(const QString& path) {
     return Status::Ok;
 }
 
+// Bytes that start no record are skipped one by one, as other readers do:
+// some files hold stray bytes, even a second GIF header, between images.
 Status GifFile::NextRecord(GifRecordType& type) {
-    type = UNDEFINED_RECORD_TYPE;
-    return Checked(DGifGetRecordType(gif_.get(), &type));
+    for (;;) {
+        type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif_.get(), &type) == GIF_OK) return Status::Ok;
+        if (gif_->Error != D_GIF_ERR_WRONG_RECORD) return Status::GenericError;
+    }
 }
 
 Status GifFile::ReadExtension(std::optional<GifControl>& control) {

@@ -27,8 +27,8 @@ public:
     Status Open(const QString& path);
     GifFileType* get() const { return gif_.get(); }
 
-    // The next record's type; an unknown introducer or a read error is
-    // GenericError.
+    // The next record's type, after any stray bytes; the end of the file
+    // or a read error is GenericError.
     Status NextRecord(GifRecordType& type);
     // Reads an extension to its end; `control` is set when it is a
     // graphic control extension.
