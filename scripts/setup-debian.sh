@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libraw-dev libtiff-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libraw-dev libtiff-dev
   # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
   qt6-image-formats-plugins
   # tests

@@ -66,6 +66,8 @@ bool IsTiff(const Head& b) {
 FileKind SniffFileKind(const QByteArray& bytes) {
     const Head head(bytes);
     if (head.StartsWith(0, "\xFF\xD8\xFF", 3)) return FileKind::Jpeg;
+    if (head.StartsWith(0, "\x89PNG\r\n\x1a\n", 8)) return FileKind::Png;
+    if (head.StartsWith(0, "GIF87a", 6) || head.StartsWith(0, "GIF89a", 6)) return FileKind::Gif;
     if (IsCameraRawContainer(head)) return FileKind::CameraRaw;
     if (IsTiff(head)) return FileKind::Tiff;
     if (IsMetafile(head)) return FileKind::Metafile;

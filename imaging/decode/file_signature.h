@@ -11,6 +11,8 @@ namespace imaging::decode {
 
 enum class FileKind {
     Jpeg,       // SOI marker
+    Png,        // the PNG signature
+    Gif,        // GIF87a or GIF89a
     Tiff,       // TIFF or BigTIFF: a plain TIFF or a TIFF-based camera RAW
     CameraRaw,  // a RAW container no other reader handles (CR2, CR3, RAF, ORF, RW2 ...)
     Metafile,   // WMF (placeable or standard) or EMF

@@ -1,6 +1,8 @@
 // OpenPictureSource: the one entry point of the decoders. The first bytes
 // of the file pick the decoder; the file's name is never consulted.
 //   JPEG                     -> libjpeg-turbo
+//   PNG                      -> libpng
+//   GIF                      -> giflib
 //   RAW containers           -> LibRaw
 //   TIFF                     -> LibRaw first when the first directory has a
 //                               Make or DNGVersion tag (a TIFF reader would
@@ -12,7 +14,9 @@
 #include "imaging/decode/open_picture_source.h"
 
 #include "imaging/decode/file_signature.h"
+#include "imaging/decode/gif/gif_source.h"
 #include "imaging/decode/jpeg_source.h"
+#include "imaging/decode/png/png_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
 #include "imaging/decode/tiff/tiff_source.h"
@@ -51,6 +55,8 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
 
     switch (decode::SniffFileKind(head)) {
         case decode::FileKind::Jpeg: return decode::OpenJpegSource(path, limits, source);
+        case decode::FileKind::Png: return decode::OpenPngSource(path, limits, source);
+        case decode::FileKind::Gif: return decode::OpenGifSource(path, limits, source);
         case decode::FileKind::CameraRaw: return decode::OpenRawSource(path, limits, source);
         case decode::FileKind::Metafile: return OpenMetafile(path, head, limits, source);
         case decode::FileKind::Tiff:

@@ -1,0 +1,51 @@
+#pragma once
+// giflib over one GIF file, record by record: the logical screen on
+// opening, then extensions and images in file order. Nothing is decoded
+// ahead of the caller, so limits are checked before each allocation.
+
+#include "imaging/core/file_handle.h"
+#include "imaging/core/status.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+#include <gif_lib.h>
+
+namespace imaging::decode {
+
+// What a graphic control extension says about the image after it.
+struct GifControl {
+    int disposal = 0;  // 0 none, 1 keep, 2 restore to background, 3 restore to previous
+    int transparentIndex = -1;
+};
+
+class GifFile {
+public:
+    // Opens the file and reads the logical screen and the global colour map.
+    Status Open(const QString& path);
+    GifFileType* get() const { return gif_.get(); }
+
+    // The next record's type, after any stray bytes; the end of the file
+    // or a read error is GenericError.
+    Status NextRecord(GifRecordType& type);
+    // Reads an extension to its end; `control` is set when it is a
+    // graphic control extension.
+    Status ReadExtension(std::optional<GifControl>& control);
+    // Reads an image descriptor with its local colour map.
+    Status ReadImageDescriptor();
+    // The next row of the current image, in file order.
+    Status ReadRow(GifPixelType* row, int width);
+    // Skips the current image's data without decoding it.
+    Status SkipImageData();
+
+private:
+    struct Closer {
+        void operator()(GifFileType* gif) const;
+    };
+    FileHandle file_;  // declared first: closed after giflib lets go of it
+    std::unique_ptr<GifFileType, Closer> gif_;
+};
+
+}  // namespace imaging::decode

@@ -1,0 +1,221 @@
+// libpng behind PngReader. The file is read with libpng's stdio input;
+// rows are decoded straight into the caller's memory.
+#include "imaging/decode/png/png_reader.h"
+
+#include "imaging/core/file_handle.h"
+#include "imaging/decode/resolution.h"
+#include "imaging/decode/tiff_directory.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <png.h>
+
+namespace imaging::decode {
+namespace {
+
+// Ancillary chunks (text, iCCP, eXIf) larger than this are dropped.
+constexpr png_alloc_size_t kMaxChunkBytes = 64u * 1024 * 1024;
+constexpr png_uint_32 kMaxAncillaryChunks = 1000;
+
+[[noreturn]] void ErrorExit(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// Warnings (a dropped ancillary chunk, an ADLER32 mismatch of intact
+// data) are not failures, and messages are never printed.
+void IgnoreWarning(png_structp, png_const_charp) {}
+
+// ---- Guarded calls: setjmp frames whose locals are trivial. ----
+
+// Reads up to the image data and sets the transformations; the channels
+// delivered (3 or 4), or 0 on error.
+int GuardedReadHeader(png_structp png, png_infop info, std::FILE* file) {
+    if (setjmp(png_jmpbuf(png))) return 0;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    png_set_expand(png);  // palette to RGB, grey to 8 bits, tRNS to alpha
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return png_get_channels(png, info);
+}
+
+bool GuardedReadRows(png_structp png, std::uint8_t* base, std::size_t stride, int count) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    for (int i = 0; i < count; ++i) png_read_row(png, base + stride * static_cast<std::size_t>(i), nullptr);
+    return true;
+}
+
+bool GuardedReadImage(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+bool GuardedReadEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// ---- Header checks and metadata ----
+
+std::uint32_t Be32(const unsigned char* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+bool WithinLimits(std::int64_t width, std::int64_t height, int channels, const DecodeLimits& limits) {
+    return width <= limits.maxSide && height <= limits.maxSide && width * height <= limits.maxPixels &&
+           width * height * channels <= limits.maxBytes;
+}
+
+// The size IHDR states, read from the file's first bytes before libpng
+// sees them, so a picture above the limits is refused as such.
+Status CheckStatedSize(std::FILE* file, const DecodeLimits& limits) {
+    unsigned char head[24];
+    if (std::fread(head, 1, sizeof head, file) != sizeof head) return Status::GenericError;
+    if (std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(head + 12, "IHDR", 4) != 0)
+        return Status::GenericError;
+    if (!WithinLimits(Be32(head + 16), Be32(head + 20), 3, limits)) return Status::OutOfMemory;
+    return std::fseek(file, 0, SEEK_SET) == 0 ? Status::Ok : Status::Win32Error;
+}
+
+// ImageMagick keeps EXIF in a text chunk, "Raw profile type exif": a blank
+// line, the profile name, the length, then the bytes in hex.
+QByteArray ExifFromRawProfile(const char* text) {
+    const QByteArray value(text);
+    qsizetype end = -1;
+    for (int line = 0; line < 3; ++line) {
+        end = value.indexOf('\n', end + 1);
+        if (end < 0) return {};
+    }
+    return QByteArray::fromHex(value.mid(end + 1));
+}
+
+QByteArray FindExif(png_structp png, png_infop info) {
+    png_uint_32 count = 0;
+    png_bytep data = nullptr;
+    if (png_get_eXIf_1(png, info, &count, &data) && data && count > 0)
+        return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+    png_textp text = nullptr;
+    int texts = 0;
+    png_get_text(png, info, &text, &texts);
+    for (int i = 0; i < texts; ++i) {
+        if (std::strcmp(text[i].key, "Raw profile type exif") != 0) continue;
+        if (text[i].text) return ExifFromRawProfile(text[i].text);
+    }
+    return {};
+}
+
+int OrientationFromExif(QByteArray exif) {
+    if (exif.startsWith(QByteArray("Exif\0\0", 6))) exif.remove(0, 6);
+    QBuffer device(&exif);
+    device.open(QIODevice::ReadOnly);
+    const TiffSummary summary = ReadTiffSummary(device);
+    return summary.valid && summary.orientation >= 1 && summary.orientation <= 8 ? summary.orientation : 1;
+}
+
+float DpiFromPhys(png_uint_32 dotsPerMeter) {
+    return DpiFromDotsPerMeter(static_cast<int>(std::min<png_uint_32>(dotsPerMeter, INT_MAX)));
+}
+
+void ReadMetadata(png_structp png, png_infop info, PngHeader& header) {
+    png_uint_32 x = 0, y = 0;
+    int unit = 0;
+    if (png_get_pHYs(png, info, &x, &y, &unit) && unit == PNG_RESOLUTION_METER) {
+        header.dpiX = DpiFromPhys(x);
+        header.dpiY = DpiFromPhys(y);
+    }
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) && profile)
+        header.iccProfile = QByteArray(reinterpret_cast<const char*>(profile), static_cast<qsizetype>(length));
+    header.exif = FindExif(png, info);
+    if (!header.exif.isEmpty()) header.orientation = OrientationFromExif(header.exif);
+}
+
+}  // namespace
+
+struct PngReader::State {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    FileHandle file;
+    int nextRow = 0;
+    ~State() {
+        if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    }
+};
+
+PngReader::PngReader() : state_(std::make_unique<State>()) {
+    state_->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorExit, IgnoreWarning);
+    if (state_->png) state_->info = png_create_info_struct(state_->png);
+}
+
+PngReader::~PngReader() = default;
+
+Status PngReader::Open(const QString& path, const DecodeLimits& limits) {
+    State& s = *state_;
+    if (!s.png || !s.info) return Status::OutOfMemory;
+    s.file.reset(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    if (!s.file) return Status::FileNotFound;
+    if (Status st = CheckStatedSize(s.file.get(), limits); st != Status::Ok) return st;
+
+    const auto side = static_cast<png_uint_32>(std::max(1, limits.maxSide));
+    png_set_user_limits(s.png, side, side);
+    png_set_chunk_malloc_max(s.png, kMaxChunkBytes);
+    png_set_chunk_cache_max(s.png, kMaxAncillaryChunks);
+    png_set_crc_action(s.png, PNG_CRC_ERROR_QUIT, PNG_CRC_WARN_DISCARD);
+    const int channels = GuardedReadHeader(s.png, s.info, s.file.get());
+    if (channels != 3 && channels != 4) return Status::GenericError;
+
+    header_ = PngHeader{};
+    header_.width = static_cast<int>(png_get_image_width(s.png, s.info));
+    header_.height = static_cast<int>(png_get_image_height(s.png, s.info));
+    if (header_.width <= 0 || header_.height <= 0) return Status::GenericError;
+    if (!WithinLimits(header_.width, header_.height, channels, limits)) return Status::OutOfMemory;
+    header_.interlaced = png_get_interlace_type(s.png, s.info) != PNG_INTERLACE_NONE;
+    header_.layout = channels == 4 ? PixelLayout::Rgba8 : PixelLayout::Rgb8;
+    if (png_get_rowbytes(s.png, s.info) != static_cast<std::size_t>(header_.width) * channels)
+        return Status::GenericError;
+    ReadMetadata(s.png, s.info, header_);
+    return Status::Ok;
+}
+
+Status PngReader::ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, int& rowsRead) {
+    rowsRead = 0;
+    if (!state_->file || header_.interlaced) return Status::WrongState;
+    const int count = std::min(maxRows, header_.height - state_->nextRow);
+    if (count <= 0) return Status::Ok;
+    if (!GuardedReadRows(state_->png, base, stride, count)) return Status::GenericError;
+    state_->nextRow += count;
+    rowsRead = count;
+    return Status::Ok;
+}
+
+Status PngReader::ReadImage(PixelBuffer& out) {
+    out.Reset();
+    if (!state_->file || state_->nextRow != 0) return Status::WrongState;
+    if (!out.Allocate(header_.width, header_.height, header_.layout)) return Status::OutOfMemory;
+    std::vector<png_bytep> rows(static_cast<std::size_t>(header_.height));
+    for (int y = 0; y < header_.height; ++y) rows[static_cast<std::size_t>(y)] = out.row(y);
+    if (!GuardedReadImage(state_->png, rows.data())) {
+        out.Reset();
+        return Status::GenericError;
+    }
+    state_->nextRow = header_.height;
+    return Status::Ok;
+}
+
+Status PngReader::Finish() {
+    if (!state_->file || state_->nextRow != header_.height) return Status::WrongState;
+    return GuardedReadEnd(state_->png) ? Status::Ok : Status::GenericError;
+}
+
+}  // namespace imaging::decode
