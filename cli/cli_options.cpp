@@ -1,9 +1,10 @@
-// Parsing tessaline-convert's arguments. Numbers follow the window's rules
-// where the window has a field for them; the rest must be plain integers.
+// Parsing tessaline-convert's arguments. Every value is checked here, before
+// anything is read or written, so that a mistyped command converts nothing.
 #include "cli/cli_options.h"
 
 #include "platform/number_text.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -15,16 +16,31 @@ std::optional<std::int64_t> WholeInteger(const QString& text) {
     return text.toLongLong();
 }
 
+// A size side: a positive integer, with an optional "px" as the size fields
+// allow ("640px").
+std::optional<std::int32_t> SizeSide(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^\\s*\\+?[0-9]{1,10}\\s*(px)?$"));
+    if (!pattern.match(text).hasMatch()) return std::nullopt;
+    const std::int32_t n = ParseDecimalField(text);
+    if (n < 1) return std::nullopt;
+    return n;
+}
+
 struct Parser {
     explicit Parser(const QStringList& arguments) : args(arguments) {}
     const QStringList& args;
     qsizetype i = 0;
     CliParse result;
     CliOptions o;
+    bool sizeGiven = false;  // --width/--height
+    bool optionsEnded = false;
 
     bool fail(const QString& message) {
-        result.error = message;
+        if (result.error.isEmpty()) result.error = message;
         return false;
+    }
+    bool bad(const QString& name, const QString& value, const QString& why) {
+        return fail(QStringLiteral("%1 %2: %3").arg(name, value, why));
     }
     // The value after option `name`.
     std::optional<QString> value(const QString& name) {
@@ -34,83 +50,127 @@ struct Parser {
         }
         return args[++i];
     }
-    bool size(const QString& name, std::optional<std::int32_t>& out) {
+    bool side(const QString& name, std::optional<std::int32_t>& out) {
         const auto v = value(name);
         if (!v) return false;
-        // The size fields' rule: "640px" reads as 640; the caller checks > 0.
-        out = ParseDecimalField(*v);
-        return true;
+        out = SizeSide(*v);
+        return out || bad(name, *v, QStringLiteral("must be a whole number of pixels, at least 1"));
     }
     bool integer(const QString& name, std::int64_t lo, std::int64_t hi, std::int64_t& out) {
         const auto v = value(name);
         if (!v) return false;
         const auto n = WholeInteger(*v);
-        if (!n || *n < lo || *n > hi) return fail(QStringLiteral("%1: not a valid number: %2").arg(name, *v));
+        if (!n) return bad(name, *v, QStringLiteral("not a whole number"));
+        if (*n < lo || *n > hi) return bad(name, *v, QStringLiteral("must be from %1 to %2").arg(lo).arg(hi));
         out = *n;
         return true;
     }
-    bool position(const QString& text) {
-        const QStringList parts = text.split(u',');
-        if (parts.size() != 2) return fail(QStringLiteral("--at needs X,Y"));
+    bool rotation() {
+        const auto v = value(QStringLiteral("--rotate"));
+        if (!v) return false;
+        const auto n = WholeInteger(*v);
+        if (!n || (*n != 0 && *n != 90 && *n != 180 && *n != 270))
+            return bad(QStringLiteral("--rotate"), *v, QStringLiteral("must be 0, 90, 180 or 270"));
+        o.rotateAngle = static_cast<int>(*n);
+        return true;
+    }
+    bool fitBox() {
+        const auto v = value(QStringLiteral("--fit"));
+        if (!v) return false;
+        const QStringList parts = v->split(u'x', Qt::KeepEmptyParts, Qt::CaseInsensitive);
+        if (parts.size() == 2) {
+            o.fitWidth = SizeSide(parts[0]);
+            o.fitHeight = SizeSide(parts[1]);
+        }
+        if (o.fitWidth && o.fitHeight) return true;
+        return bad(QStringLiteral("--fit"), *v, QStringLiteral("needs WIDTHxHEIGHT, both at least 1 (e.g. 1920x1080)"));
+    }
+    bool position() {
+        const auto v = value(QStringLiteral("--at"));
+        if (!v) return false;
+        const QStringList parts = v->split(u',');
+        const auto x = parts.size() == 2 ? WholeInteger(parts[0].trimmed()) : std::nullopt;
+        const auto y = parts.size() == 2 ? WholeInteger(parts[1].trimmed()) : std::nullopt;
+        if (!x || !y) return bad(QStringLiteral("--at"), *v, QStringLiteral("needs X,Y in whole pixels"));
         o.textX = ParseDecimalField(parts[0]);
         o.textY = ParseDecimalField(parts[1]);
         return true;
     }
-    bool colour(const QString& text) {
+    bool colour() {
+        const auto v = value(QStringLiteral("--color"));
+        if (!v) return false;
         static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{6})$"));
-        const auto m = pattern.match(text);
-        if (!m.hasMatch()) return fail(QStringLiteral("--color needs #RRGGBB"));
+        const auto m = pattern.match(*v);
+        if (!m.hasMatch()) return bad(QStringLiteral("--color"), *v, QStringLiteral("needs #RRGGBB"));
         const unsigned rgb = m.captured(1).toUInt(nullptr, 16);
         o.color = RGB(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF));
         return true;
     }
-    bool one();
+    bool textValue(QString& out, const QString& name) {
+        const auto v = value(name);
+        if (v) out = *v;
+        return v.has_value();
+    }
+    bool unknown(const QString& word);
+    bool option(const QString& a);
+    bool sizesAgree();
     bool run();
 };
 
-bool Parser::one() {
-    const QString a = args[i];
+// Unknown words with a dash are refused, as other image tools do: a typo in
+// an option must not turn into a missing input file. A file whose name
+// starts with a dash goes after "--" (or as ./-name).
+bool Parser::unknown(const QString& word) {
+    QString message = QStringLiteral("unknown option %1").arg(word);
+    if (QFileInfo::exists(word))
+        message += QStringLiteral(" (a file of that name goes after --, or as ./%1)").arg(word);
+    return fail(message);
+}
+
+bool Parser::option(const QString& a) {
     std::int64_t n = 0;
     if (a == u"--help" || a == u"-h") {
         o.help = true;
     } else if (a == u"--version") {
         o.version = true;
     } else if (a == u"-o" || a == u"--output") {
-        const auto v = value(a);
-        if (!v) return false;
-        o.output = *v;
+        if (!textValue(o.output, a)) return false;
+        if (o.output.isEmpty()) return bad(a, QStringLiteral("\"\""), QStringLiteral("needs a file or folder name"));
     } else if (a == u"--width") {
-        return size(a, o.width);
+        sizeGiven = true;
+        return side(a, o.width);
     } else if (a == u"--height") {
-        return size(a, o.height);
+        sizeGiven = true;
+        return side(a, o.height);
+    } else if (a == u"--fit") {
+        return fitBox();
+    } else if (a == u"--long-edge") {
+        return side(a, o.longEdge);
+    } else if (a == u"--shrink-only") {
+        o.shrinkOnly = true;
     } else if (a == u"--quality") {
-        if (!integer(a, 0, 0xFFFFFFFFll, n)) return false;
+        if (!integer(a, 1, 100, n)) return false;
         o.quality = static_cast<std::uint32_t>(n);
-        if (n < 1 || n > 100) result.warnings << QStringLiteral("Enter an integer between 1 and 100.");
     } else if (a == u"--rotate") {
-        if (!integer(a, INT32_MIN, INT32_MAX, n)) return false;
-        o.rotateAngle = static_cast<int>(n);
+        return rotation();
     } else if (a == u"--flip") {
         const auto v = value(a);
         if (!v) return false;
         if (*v == u"none") o.flipType = 0;
         else if (*v == u"horizontal") o.flipType = 1;
         else if (*v == u"vertical") o.flipType = 2;
-        else return fail(QStringLiteral("--flip takes none, horizontal or vertical"));
+        else return bad(a, *v, QStringLiteral("must be none, horizontal or vertical"));
     } else if (a == u"--frame") {
         if (!integer(a, 0, 0xFFFFFFFFll, n)) return false;
         o.frame = static_cast<std::uint32_t>(n);
     } else if (a == u"--text") {
-        const auto v = value(a);
-        if (!v) return false;
-        o.text = *v;
+        return textValue(o.text, a);
     } else if (a == u"--at") {
-        const auto v = value(a);
-        return v && position(*v);
+        return position();
     } else if (a == u"--font") {
-        const auto v = value(a);
-        if (!v) return false;
-        o.font.setFaceName(*v);
+        QString face;
+        if (!textValue(face, a)) return false;
+        o.font.setFaceName(face);
     } else if (a == u"--font-size") {
         if (!integer(a, 1, 10000, n)) return false;
         o.font.lfHeight = -static_cast<std::int32_t>(n);
@@ -119,19 +179,23 @@ bool Parser::one() {
     } else if (a == u"--italic") {
         o.font.lfItalic = 1;
     } else if (a == u"--color") {
-        const auto v = value(a);
-        return v && colour(*v);
+        return colour();
     } else if (a == u"--force") {
         o.force = true;
     } else if (a == u"--jobs") {
         if (!integer(a, 1, 256, n)) return false;
         o.jobs = static_cast<int>(n);
-    } else if (a.startsWith(u'-') && a.size() > 1) {
-        return fail(QStringLiteral("unknown option %1").arg(a));
     } else {
-        o.inputs << a;
+        return unknown(a);
     }
     return true;
+}
+
+// One way of sizing at a time: exact sides, a box, or the long edge.
+bool Parser::sizesAgree() {
+    const int ways = (sizeGiven ? 1 : 0) + (o.fitWidth ? 1 : 0) + (o.longEdge ? 1 : 0);
+    if (ways <= 1) return true;
+    return fail(QStringLiteral("--width/--height, --fit and --long-edge exclude each other: give one of them"));
 }
 
 bool Parser::run() {
@@ -139,11 +203,19 @@ bool Parser::run() {
     o.font.lfHeight = -13;
     o.font.lfWeight = FW_NORMAL;
     for (; i < args.size(); ++i) {
-        if (!one()) return false;
+        const QString& a = args[i];
+        if (optionsEnded || a == u"-" || !a.startsWith(u'-')) {
+            o.inputs << a;
+        } else if (a == u"--") {
+            optionsEnded = true;
+        } else if (!option(a)) {
+            return false;
+        }
     }
     if (o.help || o.version) return true;
+    if (!sizesAgree()) return false;
     if (o.inputs.isEmpty()) return fail(QStringLiteral("no input file given"));
-    if (o.output.isEmpty()) return fail(QStringLiteral("no output given (-o)"));
+    if (o.output.isEmpty()) return fail(QStringLiteral("no output given (-o FILE or -o FOLDER/)"));
     return true;
 }
 
@@ -153,30 +225,4 @@ CliParse ParseCommandLine(const QStringList& arguments) {
     Parser p(arguments);
     if (p.run()) p.result.options = p.o;
     return p.result;
-}
-
-QString UsageText() {
-    return QStringLiteral(
-        "Usage: tessaline-convert INPUT... -o OUTPUT|DIR [options]\n"
-        "Converts pictures into JPEG files: the chosen frame, scaled with high-quality\n"
-        "bicubic interpolation, with an optional line of text, turned and mirrored.\n"
-        "\n"
-        "  -o, --output PATH     the output file, or a folder (needed for several inputs;\n"
-        "                        each file is then named NAME_out.jpg)\n"
-        "  --width W             output width; alone, the height keeps the aspect ratio\n"
-        "  --height H            output height; alone, the width keeps the aspect ratio\n"
-        "                        (neither: the picture's own size)\n"
-        "  --quality Q           JPEG quality 1 to 100 (80)\n"
-        "  --rotate 0|90|180|270 clockwise rotation\n"
-        "  --flip none|horizontal|vertical\n"
-        "  --frame N             frame or page N, counted from 0\n"
-        "  --text TEXT           a line of text, stamped before the rotation\n"
-        "  --at X,Y              its top-left corner in output pixels (0,0)\n"
-        "  --font FACE           its font face\n"
-        "  --font-size PX        its em height in pixels (13)\n"
-        "  --bold, --italic\n"
-        "  --color #RRGGBB       its colour (#000000)\n"
-        "  --force               replace existing output files\n"
-        "  --jobs N              conversions run at the same time (one per core)\n"
-        "  --help, --version\n");
 }

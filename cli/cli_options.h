@@ -15,6 +15,10 @@ struct CliOptions {
     QString output;                   // a file, or a folder for several inputs
     std::optional<std::int32_t> width;
     std::optional<std::int32_t> height;
+    std::optional<std::int32_t> fitWidth;   // --fit WxH: the largest size inside the box
+    std::optional<std::int32_t> fitHeight;
+    std::optional<std::int32_t> longEdge;   // --long-edge N
+    bool shrinkOnly = false;                // never larger than the picture
     std::uint32_t quality = 80;
     int rotateAngle = 0;
     int flipType = 0;                 // 0 none, 1 horizontal, 2 vertical
@@ -31,9 +35,8 @@ struct CliOptions {
 };
 
 struct CliParse {
-    std::optional<CliOptions> options;  // empty: `error` says why
-    QString error;
-    QStringList warnings;               // things that go on, as in the window
+    std::optional<CliOptions> options;  // empty: `error` says why, in one line
+    QString error;                      // names the option and the reason
 };
 
 CliParse ParseCommandLine(const QStringList& arguments);  // without the program name

@@ -1,9 +1,13 @@
-// Converting one file on the command line, with the window's message texts.
+// Converting one file on the command line, with the window's message texts
+// followed by the reason.
 #include "cli/convert_one.h"
 
 #include "cli/messages.h"
+#include "cli/output_plan.h"
+#include "cli/reasons.h"
 #include "imaging/conversion/conversion.h"
 #include "imaging/conversion/conversion_rules.h"
+#include "imaging/core/picture_source.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,83 +25,132 @@ namespace {
 // only pictures reduced by more than 3 on both sides.
 constexpr int kDctHeadroom = 3;
 
-}  // namespace
-
-QString OutputPathFor(const CliOptions& options, const QString& input) {
-    const QFileInfo out(options.output);
-    const bool folder = options.inputs.size() > 1 || out.isDir() || options.output.endsWith(u'/');
-    if (!folder) return options.output;
-    const QString name = QFileInfo(input).completeBaseName() + QStringLiteral("_out.jpg");
-    return QDir(options.output).filePath(name);
-}
-
-namespace {
-
 // A picture's side as the rules' 32-bit number (pictures are far smaller).
 std::int32_t Side(std::uint32_t pixels) {
     return static_cast<std::int32_t>(std::min<std::uint32_t>(pixels, std::numeric_limits<std::int32_t>::max()));
 }
 
+// The other side from the ratio, rounded; at least 1 pixel once a ratio
+// exists, 0 when the picture measures nothing (refused later).
+std::int32_t Derived(std::int32_t numerator, std::int32_t denominator, std::int32_t base) {
+    const std::optional<std::int32_t> side = imaging::ProportionalSizeRounded(numerator, denominator, base);
+    return side ? std::max(1, *side) : 0;
+}
+
+// The largest size inside boxW x boxH with the picture's ratio.
+OutputSize Fit(std::int32_t pw, std::int32_t ph, std::int32_t boxW, std::int32_t boxH) {
+    // pw / ph >= boxW / boxH: the width is the bound side.
+    if (std::int64_t{pw} * boxH >= std::int64_t{ph} * boxW) return {boxW, Derived(ph, pw, boxW)};
+    return {Derived(pw, ph, boxH), boxH};
+}
+
+OutputSize Requested(const CliOptions& o, std::int32_t pw, std::int32_t ph) {
+    if (o.width && o.height) return {*o.width, *o.height};
+    if (o.width) return {*o.width, Derived(ph, pw, *o.width)};
+    if (o.height) return {Derived(pw, ph, *o.height), *o.height};
+    if (o.fitWidth && o.fitHeight) return Fit(pw, ph, *o.fitWidth, *o.fitHeight);
+    if (o.longEdge) return Fit(pw, ph, *o.longEdge, *o.longEdge);
+    return {pw, ph};
+}
+
 }  // namespace
+
+QString OutputPathFor(const CliOptions& options, const QString& input) {
+    if (!OutputIsFolder(options)) return options.output;
+    const QString name = QFileInfo(input).completeBaseName() + QStringLiteral("_out.jpg");
+    return QDir(options.output).filePath(name);
+}
 
 OutputSize OutputSizeFor(const CliOptions& o, std::uint32_t pictureWidth, std::uint32_t pictureHeight) {
     const std::int32_t pw = Side(pictureWidth);
     const std::int32_t ph = Side(pictureHeight);
-    if (o.width && o.height) return {*o.width, *o.height};
-    if (o.width) return {*o.width, imaging::ProportionalSize(ph, pw, *o.width).value_or(0)};
-    if (o.height) return {imaging::ProportionalSize(pw, ph, *o.height).value_or(0), *o.height};
-    return {pw, ph};
+    OutputSize size = Requested(o, pw, ph);
+    if (o.shrinkOnly && pw > 0 && ph > 0) {
+        size.width = std::min(size.width, pw);
+        size.height = std::min(size.height, ph);
+    }
+    return size;
 }
 
-FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
-    FileConversion r;
-    const QString output = OutputPathFor(o, input);
-    auto error = [&](const QString& text) { r.err << QStringLiteral("%1: %2").arg(input, text); };
-    if (QFileInfo::exists(output) && !o.force) {
-        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
-        return r;
-    }
-    // Both sides known: the decoder may shrink on the way in, and a picture
-    // made smaller is scaled while it is decoded, never held whole.
-    std::unique_ptr<imaging::GpImage> picture;
-    const bool sized = o.width && o.height && *o.width > 0 && *o.height > 0;
-    const imaging::Status loaded =
-        sized ? imaging::LoadImageFrameScaled(input, o.frame, *o.width * kDctHeadroom, *o.height * kDctHeadroom,
-                                              *o.width, *o.height, picture)
-              : imaging::LoadImageFrameForSize(input, o.frame, 0, 0, picture);
-    if (loaded != imaging::Status::Ok) {
-        error(QStringLiteral("cannot read this picture (or frame %1 of it)").arg(o.frame));
-        error(MessageText(imaging::ConversionOutcome::DrawFailed));
-        return r;
-    }
-    std::uint32_t pw = 0, ph = 0;
-    imaging::GdipGetImageWidth(picture.get(), &pw);
-    imaging::GdipGetImageHeight(picture.get(), &ph);
+std::optional<QString> OutputSizeProblem(OutputSize size) {
+    if (const auto invalid = imaging::CheckOutputSize(size.width, size.height)) return MessageText(*invalid);
+    // The bitmap that receives the picture has the engine's pixel limit; past
+    // it every later step would fail one after the other.
+    const std::int64_t limit = imaging::DecodeLimits{}.maxPixels;
+    if (std::int64_t{size.width} * size.height > limit)
+        return QStringLiteral("the output size %1 x %2 is beyond the limit of %3 pixels")
+            .arg(size.width)
+            .arg(size.height)
+            .arg(limit);
+    return std::nullopt;
+}
 
+namespace {
+
+// Both sides known: the decoder may shrink on the way in, and a picture
+// made smaller is scaled while it is decoded, never held whole.
+imaging::Status Load(const CliOptions& o, const QString& input, std::unique_ptr<imaging::GpImage>& picture) {
+    const bool sized = o.width && o.height && !o.shrinkOnly;
+    if (sized)
+        return imaging::LoadImageFrameScaled(input, o.frame, *o.width * kDctHeadroom, *o.height * kDctHeadroom,
+                                             *o.width, *o.height, picture);
+    return imaging::LoadImageFrameForSize(input, o.frame, 0, 0, picture);
+}
+
+imaging::ConversionInput InputFor(const CliOptions& o, imaging::GpImage* picture, OutputSize size,
+                                  const QString& output) {
     imaging::ConversionInput in;
-    in.picture = picture.get();
-    const OutputSize size = OutputSizeFor(o, pw, ph);
+    in.picture = picture;
     in.outputWidth = size.width;
     in.outputHeight = size.height;
-    if (const auto invalid = imaging::CheckOutputSize(in.outputWidth, in.outputHeight)) {
-        error(MessageText(*invalid));
-        return r;
-    }
     in.overlayText = o.text;
-    if (!o.text.isEmpty()) {
-        const imaging::TextPosition at = imaging::CheckTextPosition(o.textX, o.textY, in.outputWidth, in.outputHeight);
-        if (at.xReset) error(MessageText(imaging::TextReset::X));
-        if (at.yReset) error(MessageText(imaging::TextReset::Y));
-        in.textX = at.x;
-        in.textY = at.y;
-    }
     in.overlayFont = o.font;
     in.overlayColor = o.color;
     in.rotateAngle = o.rotateAngle;
     in.flipType = o.flipType;
     in.quality = o.quality;
     in.outputPath = output;
+    return in;
+}
 
+}  // namespace
+
+FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const QString& output) {
+    FileConversion r;
+    auto error = [&](const QString& text) { r.err << QStringLiteral("%1: %2").arg(input, text); };
+    if (QFileInfo::exists(output) && !o.force) {
+        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
+        return r;
+    }
+    if (const QString why = WriteProblem(output); !why.isEmpty()) {
+        r.err << QStringLiteral("%1: %2: %3").arg(output, MessageText(imaging::ConversionOutcome::SaveFailed), why);
+        return r;
+    }
+    if (const QString why = ReadProblem(input); !why.isEmpty()) {
+        error(QStringLiteral("cannot read this picture: %1").arg(why));
+        return r;
+    }
+    std::unique_ptr<imaging::GpImage> picture;
+    if (const imaging::Status loaded = Load(o, input, picture); loaded != imaging::Status::Ok) {
+        error(QStringLiteral("cannot read this picture (or frame %1 of it): %2").arg(o.frame).arg(StatusReason(loaded)));
+        return r;
+    }
+    std::uint32_t pw = 0, ph = 0;
+    imaging::GdipGetImageWidth(picture.get(), &pw);
+    imaging::GdipGetImageHeight(picture.get(), &ph);
+    const OutputSize size = OutputSizeFor(o, pw, ph);
+    if (const auto problem = OutputSizeProblem(size)) {
+        error(*problem);
+        return r;
+    }
+    imaging::ConversionInput in = InputFor(o, picture.get(), size, output);
+    if (!o.text.isEmpty()) {
+        const imaging::TextPosition at = imaging::CheckTextPosition(o.textX, o.textY, size.width, size.height);
+        if (at.xReset) error(MessageText(imaging::TextReset::X));
+        if (at.yReset) error(MessageText(imaging::TextReset::Y));
+        in.textX = at.x;
+        in.textY = at.y;
+    }
     const imaging::ConversionResult result = imaging::ConvertPicture(in);
     for (imaging::ConversionNotice n : result.notices) error(MessageText(n));
     switch (result.outcome) {
@@ -105,9 +158,14 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
         r.out << QStringLiteral("%1 saved successfully.").arg(output);
         r.ok = true;
         break;
-    case imaging::ConversionOutcome::SaveFailed:
-        r.err << QStringLiteral("%1: %2").arg(output, MessageText(result.outcome));
+    case imaging::ConversionOutcome::SaveFailed: {
+        // Something changed since the check above, or the disk filled up.
+        const QString why = WriteProblem(output);
+        r.err << QStringLiteral("%1: %2: %3")
+                     .arg(output, MessageText(result.outcome),
+                          why.isEmpty() ? QStringLiteral("the JPEG encoder or the disk refused the data") : why);
         break;
+    }
     default:
         error(MessageText(result.outcome));
         break;

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 struct FileConversion {
     bool ok = false;
     QStringList out;  // for standard output
@@ -15,7 +17,7 @@ struct FileConversion {
 };
 
 // Where `input` is written: the output itself, or NAME_out.jpg in it when it
-// is a folder (or several inputs are given).
+// is a folder (see OutputIsFolder).
 QString OutputPathFor(const CliOptions& options, const QString& input);
 
 struct OutputSize {
@@ -23,9 +25,16 @@ struct OutputSize {
     std::int32_t height = 0;
 };
 // The output size for a picture of pictureWidth x pictureHeight: the sides
-// given, the other side from the picture's aspect ratio when only one is
-// given (imaging::ProportionalSize; 0 for a picture that measures 0), or
-// the picture's own size when neither is.
+// given; the other side from the picture's aspect ratio when only one is
+// given, or the largest size inside --fit's box or --long-edge's square
+// (imaging::ProportionalSizeRounded, at least 1; 0 for a picture that
+// measures 0); or the picture's own size. --shrink-only then keeps each
+// side within the picture's.
 OutputSize OutputSizeFor(const CliOptions& options, std::uint32_t pictureWidth, std::uint32_t pictureHeight);
 
-FileConversion ConvertOneFile(const CliOptions& options, const QString& input);
+// Why a size cannot be made (not above 0, or beyond the engine's pixel
+// limit), in one line; empty for a usable size.
+std::optional<QString> OutputSizeProblem(OutputSize size);
+
+// Converts `input` into `output` (from PlanOutputs).
+FileConversion ConvertOneFile(const CliOptions& options, const QString& input, const QString& output);

@@ -1,42 +1,47 @@
-// tessaline-convert: the converter's pipeline for scripts. Several inputs
-// convert side by side; each prints its own lines when it is done.
+// tessaline-convert: the converter's pipeline for scripts. Every option and
+// every output path is settled first; then several inputs convert side by
+// side, each printing its own lines when it is done.
 #include "cli/cli_options.h"
 #include "cli/convert_one.h"
-#include "imaging/gdiplus/gdiplus.h"
+#include "cli/output_plan.h"
+#include "cli/progress.h"
 #include "imaging/core/parallel.h"
+#include "imaging/gdiplus/gdiplus.h"
 
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <mutex>
+#include <filesystem>
 #include <thread>
 
 namespace {
 
-void Print(std::FILE* stream, const QStringList& lines) {
-    for (const QString& line : lines) {
-        const QByteArray bytes = line.toLocal8Bit();
-        std::fprintf(stream, "%s\n", bytes.constData());
-    }
+constexpr int kUsageError = 2;
+
+int Usage(const QString& message) {
+    std::fprintf(stderr, "tessaline-convert: %s\n", message.toLocal8Bit().constData());
+    return kUsageError;
 }
 
-// Runs every input over `jobs` threads; true when all were written.
-bool ConvertAll(const CliOptions& options, int jobs) {
-    std::mutex printing;
-    std::atomic<bool> allOk{true};
+// mkdir -p for an output folder; the system's reason when it fails.
+bool CreateFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
+    if (!error) return true;
+    std::fprintf(stderr, "tessaline-convert: cannot create the folder %s: %s\n", folder.toLocal8Bit().constData(),
+                 error.message().c_str());
+    return false;
+}
+
+// Runs every input over `jobs` threads; the number that failed.
+int ConvertAll(const CliOptions& options, const OutputPlan& plan, int jobs) {
+    Progress progress(static_cast<int>(options.inputs.size()));
     imaging::ParallelFor(static_cast<int>(options.inputs.size()), 1, jobs, [&](int begin, int end) {
-        for (int i = begin; i < end; ++i) {
-            const FileConversion r = ConvertOneFile(options, options.inputs[i]);
-            const std::lock_guard lock(printing);
-            Print(stdout, r.out);
-            Print(stderr, r.err);
-            std::fflush(stdout);
-            if (!r.ok) allOk = false;
-        }
+        for (int i = begin; i < end; ++i) progress.Report(ConvertOneFile(options, options.inputs[i], plan.outputs[i]));
     });
-    return allOk;
+    progress.Finish();
+    return progress.failed();
 }
 
 }  // namespace
@@ -47,11 +52,7 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const CliParse parse = ParseCommandLine(arguments);
-    if (!parse.options) {
-        std::fprintf(stderr, "tessaline-convert: %s\n%s", parse.error.toLocal8Bit().constData(),
-                     "Try 'tessaline-convert --help'.\n");
-        return 2;
-    }
+    if (!parse.options) return Usage(parse.error + QStringLiteral(" (see --help)"));
     const CliOptions& options = *parse.options;
     if (options.help) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
@@ -61,7 +62,10 @@ int main(int argc, char** argv) {
         std::printf("tessaline-convert %s\n", TESS_VERSION);
         return 0;
     }
-    Print(stderr, parse.warnings);
+    const OutputPlan plan = PlanOutputs(options);
+    if (!plan.error.isEmpty()) return Usage(plan.error);
+    for (const QString& warning : plan.warnings) std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    if (!plan.folderToCreate.isEmpty() && !CreateFolder(plan.folderToCreate)) return 1;
     // Fonts need the GUI side of Qt, and not only for --text: a metafile
     // may carry text records of its own. The offscreen platform chosen
     // above keeps this working without a display.
@@ -74,7 +78,7 @@ int main(int argc, char** argv) {
     const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, static_cast<int>(options.inputs.size()));
     // Conversions side by side share the cores between them.
     imaging::SetWorkerLimit(std::max(1, cores / jobs));
-    const bool ok = ConvertAll(options, jobs);
+    const int failed = ConvertAll(options, plan, jobs);
     imaging::GdiplusShutdown(token);
-    return ok ? 0 : 1;
+    return failed == 0 ? 0 : 1;
 }

@@ -56,6 +56,13 @@ bool CDialog::OnInitDialog() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 bool CDialog::UpdateData(bool saveAndValidate) {
+    struct Running {
+        explicit Running(int& depth) : depth_(depth) { ++depth_; }
+        ~Running() { --depth_; }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+        int& depth_;
+    } running(exchangeDepth_);
     CDataExchange dx(*this, saveAndValidate);
     DoDataExchange(&dx);
     return !dx.failed();
@@ -125,6 +132,14 @@ const CDialog::MessageMapEntry* CDialog::findEntry(std::uint32_t message, int id
     return nullptr;
 }
 
+// A control's notification while a data exchange runs: dropped, as the
+// classic framework does. Commands that come from no control (menus) pass.
+bool CDialog::isLockedOut(std::uint32_t message, int id) const {
+    if (exchangeDepth_ == 0) return false;
+    if (message == WM_NOTIFY) return true;
+    return message == WM_COMMAND && GetDlgItem(id) != nullptr;
+}
+
 std::intptr_t CDialog::RouteMessage(std::uint32_t message, std::uint32_t wParam, std::intptr_t lParam) {
     int id = 0;
     int code = 0;
@@ -135,6 +150,7 @@ std::intptr_t CDialog::RouteMessage(std::uint32_t message, std::uint32_t wParam,
         id = static_cast<int>(wParam);
         code = static_cast<int>(lParam);
     }
+    if (isLockedOut(message, id)) return 0;
     if (const MessageMapEntry* entry = findEntry(message, id, code)) {
         notifyResult_ = 0;
         entry->handler();

@@ -54,7 +54,11 @@ public:
 
     // The data exchange: true takes values from the controls (and validates),
     // false puts the held values into the controls. False when a rule failed.
+    // While it runs, notifications from the controls are not routed: setting
+    // a text, or a validation box taking the focus from an edit box, must not
+    // run handlers that start another exchange (and show a second box).
     bool UpdateData(bool saveAndValidate = true);
+    bool IsExchanging() const { return exchangeDepth_ > 0; }
 
     QWidget* GetDlgItem(int id) const;
     void SetDlgItemText(int id, const QString& text);
@@ -124,6 +128,7 @@ protected:
 private:
     friend class DialogWindow;
     const MessageMapEntry* findEntry(std::uint32_t message, int id, int code) const;
+    bool isLockedOut(std::uint32_t message, int id) const;
     void connectNotifications();
 
     DialogTemplate template_;
@@ -136,6 +141,7 @@ private:
     std::uint32_t currentMessage_ = 0;
     PaintContext* currentPaint_ = nullptr;
     std::intptr_t notifyResult_ = 0;
+    int exchangeDepth_ = 0;  // data exchanges running (they can nest)
     bool ended_ = false;
     int result_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -94,13 +96,40 @@ void paintSample(QLineEdit* sample, COLORREF colour) {
     sample->setPalette(palette);
 }
 
+// The family's style that draws `font`: the same slant (italic and oblique
+// count as one, as the descriptions have a single italic flag), the nearest
+// weight, and among equals the shortest name, which is the plain width
+// ("Bold" before "Condensed Bold"). Empty for a family the desktop lacks.
+QString StyleFor(const QFont& font) {
+    const QString family = font.families().isEmpty() ? font.family() : font.families().constFirst();
+    QString best;
+    qint64 bestScore = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const QFont face = QFontDatabase::font(family, style, 12);
+        if (face.italic() != font.italic()) continue;
+        const qint64 score = qint64{std::abs(face.weight() - font.weight())} * 1000 + style.size();
+        if (best.isEmpty() || score < bestScore) {
+            best = style;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
 // The chooser works in points, the descriptions in pixels at 96 DPI. Sizes
 // are converted at that fixed resolution rather than the screen's, so that a
 // 40-pixel description shows as 30 points and comes back as 40 pixels on any
 // screen.
+//
+// The style is named for the chooser: left to match weight and slant on its
+// own, it selects the first style of the family's list that is close enough
+// (DejaVu Sans's regular shows as "Oblique", DejaVu Serif's as "Condensed
+// Italic"), and OK then hands back that style.
 QFont chooserFont(const LOGFONTW& lf) {
     QFont font = FontFromLogFont(lf);
     if (font.pixelSize() > 0) font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    const QString style = StyleFor(font);
+    if (!style.isEmpty()) font.setStyleName(style);
     return font;
 }
 

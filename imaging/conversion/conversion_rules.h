@@ -34,4 +34,11 @@ TextPosition CheckTextPosition(std::int32_t x, std::int32_t y, std::int32_t widt
 // Empty when either side of the picture is not above 0 (no ratio exists).
 std::optional<std::int32_t> ProportionalSize(std::int32_t numerator, std::int32_t denominator, std::int32_t base);
 
+// numerator * base / denominator rounded to the nearest integer (halves away
+// from zero), clamped to 32 bits as above; what command-line resizers give
+// (a 6000 x 4000 picture at 1600 wide is 1067 high, not 1066). The window's
+// calculator keeps the truncating rule above.
+std::optional<std::int32_t> ProportionalSizeRounded(std::int32_t numerator, std::int32_t denominator,
+                                                    std::int32_t base);
+
 }  // namespace imaging

@@ -1,0 +1,168 @@
+// tessaline-convert run as a program: exit statuses, what is written and
+// what is not, and the lines a user reads.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QStringList errLines;
+};
+
+class ConvertRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        picture("a.png", 64, 48);
+    }
+    RunResult run(const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        // Qt's own note about a missing runtime folder is no line of ours.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESS_CONVERT_PATH), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        RunResult r;
+        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        r.errLines = QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        return r;
+    }
+    void picture(const QString& name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(dir.filePath(name), "PNG"));
+    }
+    bool exists(const QString& name) const { return QFileInfo::exists(dir.filePath(name)); }
+    // A whole JPEG stream: SOI at the start, EOI at the end.
+    bool isJpeg(const QString& name) const {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) return false;
+        const QByteArray bytes = f.readAll();
+        return bytes.startsWith("\xFF\xD8") && bytes.endsWith("\xFF\xD9");
+    }
+    QStringList folder(const QString& name) const { return QDir(dir.filePath(name)).entryList(QDir::Files); }
+
+    QTemporaryDir dir;
+    QTemporaryDir runtime;
+};
+
+TEST_F(ConvertRun, TwoInputsOntoOneFileConvertNothing) {
+    QFile::copy(dir.filePath("a.png"), dir.filePath("a.jpg"));
+    const RunResult r = run({"a.jpg", "a.png", "-o", "out", "--force"});
+    EXPECT_EQ(r.exitCode, 2);
+    ASSERT_EQ(r.errLines.size(), 1) << r.errLines.join('\n').toStdString();
+    EXPECT_TRUE(r.errLines[0].contains("a.jpg") && r.errLines[0].contains("a.png")) << r.errLines[0].toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_FALSE(exists("out"));
+}
+
+TEST_F(ConvertRun, AFileStartingWithADash) {
+    picture("-dash.png", 8, 8);
+    // What `tessaline-convert * -o out` expands to: refused, with the way out.
+    const RunResult star = run({"-dash.png", "a.png", "-o", "out"});
+    EXPECT_EQ(star.exitCode, 2);
+    ASSERT_EQ(star.errLines.size(), 1);
+    EXPECT_TRUE(star.errLines[0].contains("-dash.png"));
+    EXPECT_TRUE(star.errLines[0].contains("--"));
+    EXPECT_FALSE(exists("out"));
+    // After --, it is a file like any other.
+    const RunResult ended = run({"-o", "out", "--", "-dash.png", "a.png"});
+    EXPECT_EQ(ended.exitCode, 0) << ended.errLines.join('\n').toStdString();
+    EXPECT_TRUE(isJpeg("out/-dash_out.jpg"));
+    EXPECT_TRUE(isJpeg("out/a_out.jpg"));
+    EXPECT_EQ(ended.errLines.value(0), "2 saved, 0 failed");
+}
+
+TEST_F(ConvertRun, UsageErrorsExitTwoAndWriteNothing) {
+    const QList<QStringList> bad = {{"--quality", "0"},  {"--quality", "101"}, {"--rotate", "45"},
+                                    {"--width", "0"},    {"--frame", "-1"},    {"--color", "#GG0000"},
+                                    {"--fit", "10"},     {"--wobble"},         {"--long-edge", "-3"}};
+    for (const QStringList& option : bad) {
+        const RunResult r = run(QStringList{"a.png", "-o", "b.jpg"} + option);
+        EXPECT_EQ(r.exitCode, 2) << option.join(' ').toStdString();
+        ASSERT_EQ(r.errLines.size(), 1) << r.errLines.join('\n').toStdString();
+        EXPECT_TRUE(r.errLines[0].contains(option[0])) << r.errLines[0].toStdString();
+        EXPECT_FALSE(exists("b.jpg")) << option.join(' ').toStdString();
+    }
+    EXPECT_EQ(run({"a.png"}).exitCode, 2);
+    EXPECT_EQ(run({"--help"}).exitCode, 0);
+}
+
+TEST_F(ConvertRun, FailuresCarryTheSystemsReasonAndExitOne) {
+    const RunResult missing = run({"nothing.png", "-o", "b.jpg"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.errLines.join('\n').contains("No such file or directory"))
+        << missing.errLines.join('\n').toStdString();
+    const RunResult nowhere = run({"a.png", "-o", "no/such/folder/b.jpg"});
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_TRUE(nowhere.errLines.join('\n').contains("No such file or directory"))
+        << nowhere.errLines.join('\n').toStdString();
+    QFile junk(dir.filePath("junk.png"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a picture at all");
+    junk.close();
+    const RunResult garbage = run({"junk.png", "-o", "j.jpg"});
+    EXPECT_EQ(garbage.exitCode, 1);
+    ASSERT_FALSE(garbage.errLines.isEmpty());
+    EXPECT_TRUE(garbage.errLines[0].contains("cannot read this picture:") ||
+                garbage.errLines[0].contains("cannot read this picture (or frame 0 of it):"));
+    EXPECT_FALSE(garbage.errLines[0].endsWith(':'));
+    EXPECT_FALSE(exists("j.jpg"));
+}
+
+TEST_F(ConvertRun, SomeFailedSomeSaved) {
+    const RunResult r = run({"a.png", "gone.png", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(isJpeg("out/a_out.jpg"));
+    EXPECT_EQ(folder("out"), QStringList{"a_out.jpg"});
+    EXPECT_EQ(r.errLines.last(), "1 saved, 1 failed");
+}
+
+TEST_F(ConvertRun, OutputAsFileFolderAndNewFolder) {
+    const RunResult png = run({"a.png", "-o", "result.png"});
+    EXPECT_EQ(png.exitCode, 0);
+    EXPECT_TRUE(isJpeg("result.png"));  // JPEG data, as the warning says
+    ASSERT_EQ(png.errLines.size(), 1);
+    EXPECT_TRUE(png.errLines[0].contains("JPEG"));
+    const RunResult made = run({"a.png", "-o", "new/deeper/"});
+    EXPECT_EQ(made.exitCode, 0) << made.errLines.join('\n').toStdString();
+    EXPECT_TRUE(isJpeg("new/deeper/a_out.jpg"));
+    EXPECT_TRUE(made.errLines.isEmpty());  // one input: no summary
+    // An existing folder without the slash is still a folder.
+    const RunResult existing = run({"a.png", "-o", "new"});
+    EXPECT_EQ(existing.exitCode, 0);
+    EXPECT_TRUE(isJpeg("new/a_out.jpg"));
+}
+
+TEST_F(ConvertRun, AnOutputBeyondTheEngineIsOneError) {
+    const RunResult r = run({"a.png", "-o", "big.jpg", "--width", "20000", "--height", "20000"});
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(r.errLines.size(), 1) << r.errLines.join('\n').toStdString();
+    EXPECT_TRUE(r.errLines[0].contains("20000 x 20000"));
+    EXPECT_FALSE(exists("big.jpg"));
+}
+
+TEST_F(ConvertRun, DerivedSidesAreRounded) {
+    if (!QImageReader::supportedImageFormats().contains("jpeg")) GTEST_SKIP() << "no JPEG reader in Qt";
+    picture("three.png", 3, 2);
+    // 2 * 4 / 3 = 2.67: 3 rounded (truncation gave 2).
+    ASSERT_EQ(run({"three.png", "-o", "w.jpg", "--width", "4"}).exitCode, 0);
+    EXPECT_EQ(QImage(dir.filePath("w.jpg")).size(), QSize(4, 3));
+    ASSERT_EQ(run({"a.png", "-o", "fit.jpg", "--fit", "100x100"}).exitCode, 0);
+    EXPECT_EQ(QImage(dir.filePath("fit.jpg")).size(), QSize(100, 75));
+    ASSERT_EQ(run({"a.png", "-o", "shrink.jpg", "--long-edge", "1000", "--shrink-only"}).exitCode, 0);
+    EXPECT_EQ(QImage(dir.filePath("shrink.jpg")).size(), QSize(64, 48));
+}
+
+}  // namespace
