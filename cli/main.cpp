@@ -8,7 +8,9 @@
 #include "imaging/core/parallel.h"
 #include "imaging/gdiplus/gdiplus.h"
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,6 +71,13 @@ int main(int argc, char** argv) {
     // Fonts need the GUI side of Qt, and not only for --text: a metafile
     // may carry text records of its own. The offscreen platform chosen
     // above keeps this working without a display.
+    // Qt's GUI side wants a private runtime folder and, when the session
+    // names none, makes one in the temporary folder and leaves it behind.
+    // A script's converter leaves nothing behind: it lends Qt a folder of
+    // its own for the run and removes it at the end.
+    QTemporaryDir runtimeFolder;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder.path()));
     const QGuiApplication app(argc, argv);
     std::uintptr_t token = 0;
     const imaging::GdiplusStartupInput input;
