@@ -205,7 +205,11 @@ Status OpenQtSource(const QString& path, const DecodeLimits& limits, std::unique
     // The count comes first: Qt's TIFF reader counts one page once asked
     // for the size.
     std::uint32_t count = 1;
-    if (frames != Frames::Single) count = static_cast<std::uint32_t>(std::max(1, reader->imageCount()));
+    if (frames != Frames::Single || format == "webp")
+        count = static_cast<std::uint32_t>(std::max(1, reader->imageCount()));
+    // An animated WebP is a time line, as a GIF is; Qt's reader composes
+    // each frame over the previous ones as it reads them in order.
+    if (format == "webp" && count > 1) frames = Frames::Animation;
     reader = MakeReader(path);
     if (Status s = CheckLimits(StatedSize(*reader), limits); s != Status::Ok) return s;
     reader.reset();
