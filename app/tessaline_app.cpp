@@ -6,13 +6,14 @@
 #include "dialog/tessaline_dlg.h"
 #include "language/clanguage.h"
 
-bool CTessalineApp::InitInstance() {
+bool CTessalineApp::InitInstance(const QString& photo) {
     SetRegistryKey(QStringLiteral("KORVANE"));
     const QString languageName = ReadSetting(Settings::CurrentLanguage);
     const QString homeFolder = GetHomeFolder();
     TheLanguage().Initialize(homeFolder, languageName);
     {
         CTessalineDlg dialog;
+        dialog.SetPhotoToOpen(photo);
         dialog.DoModal();
     }
     return false;

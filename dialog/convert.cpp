@@ -4,7 +4,8 @@
 // output path from the fields and hands them to the imaging pipeline, which
 // scales the active frame into a new 24-bit bitmap, stamps the text, turns
 // and mirrors the result and saves it as JPEG. Each failure is shown as a
-// message the moment it is known.
+// message the moment it is known. The pipeline itself runs off the
+// user-interface thread so the window stays painted (engine_runs.cpp).
 //
 // An existing output file is not deleted when the user agrees to replace
 // it: the save writes a temporary file beside it and renames that over the
@@ -14,6 +15,7 @@
 #include "dialog/tessaline_dlg.h"
 
 #include "app/file_paths.h"
+#include "dialog/background_run.h"
 #include "imaging/conversion/conversion.h"
 #include "imaging/conversion/conversion_rules.h"
 #include "language/clanguage.h"
@@ -115,8 +117,15 @@ void CTessalineDlg::ConvertPhoto() {
     }
     input.outputPath = m_outputPathBuffer;
 
-    const imaging::ConversionResult result = imaging::ConvertPicture(
-        input, [this](imaging::ConversionNotice notice) { ShowErrorMessage(*this, MessageOf(notice)); });
+    // The pipeline runs on the worker thread; each go-on failure is shown on
+    // the user-interface thread the moment it happens, the pipeline waiting
+    // until the box is closed.
+    imaging::ConversionResult result;
+    runEngine([&] {
+        result = imaging::ConvertPicture(input, [this](imaging::ConversionNotice notice) {
+            CallOnUserInterfaceThread([this, notice] { ShowErrorMessage(*this, MessageOf(notice)); });
+        });
+    });
     switch (result.outcome) {
     case imaging::ConversionOutcome::Saved: PrintSaved(m_outputPathBuffer); break;
     case imaging::ConversionOutcome::SaveFailed:

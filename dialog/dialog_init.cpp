@@ -99,5 +99,6 @@ bool CTessalineDlg::OnInitDialog() {
     if (m_overlayFont.faceName().isEmpty()) m_overlayFont = LogFontFromFont(GetFont());
     SetDlgItemText(IDC_STATIC_FONT_NAME, m_overlayFont.faceName());
     SetFocusTo(IDC_BUTTON_OPEN_PHOTO);
+    acceptPhotosFromOutside();
     return true;
 }

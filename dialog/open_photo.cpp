@@ -1,5 +1,5 @@
 // Opening a photo and choosing its frame: the Open Photo command, which
-// loads the picture, proposes the output file, fills the size fields and the
+// loads the picture (off the user-interface thread: engine_runs.cpp), proposes the output file, fills the size fields and the
 // information line and lists the frame dimensions; and the three handlers of
 // the frame controls (the number field while typed into and when left, and
 // the dimension box).
@@ -42,15 +42,14 @@ std::int32_t SignedSize(std::uint32_t value) { return static_cast<std::int32_t>(
 void CTessalineDlg::OnOpenPhoto() {
     const std::optional<QString> chosen = Services().GetOpenFileName(Window(), PhotoOpenRequest());
     if (!chosen || chosen->isEmpty()) return;
+    OpenPhotoFile(*chosen);
+}
 
-    m_photoPath = *chosen;
+void CTessalineDlg::OpenPhotoFile(const QString& path) {
+    m_photoPath = path;
     WriteSetting(Settings::LastPhotoFolder, GetFolderOfPath(m_photoPath));
 
-    // The old picture goes first; a file that cannot be read still becomes
-    // the loaded picture, one whose sizes read 0.
-    m_loadedPicture.reset();
-    imaging::GdipLoadImageFromFile(m_photoPath, m_loadedPicture);
-    RefreshPreview();
+    loadPicture();
     // A new picture shows frame 0 of its first dimension.
     shownFrame_ = std::pair<std::size_t, std::uint32_t>{0, 0};
 

@@ -4,6 +4,7 @@
 
 #include "app/font_settings.h"
 #include "app/settings_access.h"
+#include "dialog/photo_drop.h"
 #include "platform/data_exchange.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"

@@ -7,12 +7,14 @@
 //   preview.cpp              painting the preview
 //   quality_rotate_flip.cpp  the quality slider and field, rotation, flip
 //   open_photo.cpp           opening a photo and choosing a frame
+//   photo_from_outside.cpp   a file named at start-up, a file dropped on the window
 //   size_calculator.cpp      the aspect-ratio calculator
 //   output_file.cpp          choosing the output file
 //   convert.cpp              the Convert command
 //   text_overlay.cpp         the text stamp's font, colour and position
 //   small_commands.cpp       Help, Homepage, About
 //   language_menu.cpp        the popup menu, language switching, interface font
+//   engine_runs.cpp          loading and converting off the user-interface thread
 
 #include "imaging/gdiplus/gdiplus.h"
 #include "platform/cdialog.h"
@@ -24,12 +26,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 struct Menu;
+class PhotoDropTarget;
 
 class CTessalineDlg : public CDialog {
 public:
@@ -98,6 +102,20 @@ public:
     // The conversion proper (the Convert command runs it under the wait cursor).
     void ConvertPhoto();
 
+    // Opens the file as if the user had chosen it with Open Photo: the photo
+    // path and folder, the picture, the preview, the proposed output file,
+    // the sizes, the information line, the frames and the position check.
+    void OpenPhotoFile(const QString& path);
+    // A file to open as soon as the initialisation is over (the file named
+    // on the command line): it is opened from the dialog's event loop, once
+    // the window is up.
+    void SetPhotoToOpen(const QString& path) { photoToOpen_ = path; }
+    // A dropped file: opened from the event loop unless a run is under way
+    // (then the drop is refused). False when refused.
+    bool OpenDroppedPhoto(const QString& path);
+    // True while the imaging work of a load or a conversion runs.
+    bool IsEngineBusy() const { return engineBusy_; }
+
     // The preview's picture, scaled to the preview once per frame change.
     const QImage& PreviewImage() const { return previewImage_; }
     void RefreshPreview();
@@ -115,6 +133,20 @@ private:
 
     bool imagingStarted_ = false;
     QImage previewImage_;
+    // The preview scaled from a picture; a null image when it cannot be drawn.
+    static QImage renderPreview(imaging::GpImage* picture, QSize size);
+    void paintPreview(PaintContext& paint);
+
+    // Runs imaging work off the user-interface thread (engine_runs.cpp);
+    // while it runs, the preview shows the progress bar.
+    void runEngine(const std::function<void()>& work);
+    void loadPicture();
+    bool engineBusy_ = false;
+    std::optional<int> progressStep_;
+    QString photoToOpen_;
+    std::unique_ptr<PhotoDropTarget> dropTarget_;
+    void acceptPhotosFromOutside();
+    void openPhotoLater(const QString& path);
 
     // Opening a photo, the frame controls and the conversion
     // (open_photo.cpp, convert.cpp).

@@ -21,6 +21,11 @@ packages=(
   # opening help and the home page
   xdg-utils
 )
+if [[ "${TESS_WITH_PACKAGING_TOOLS:-0}" == 1 ]]; then
+  # building the Debian package and checking its files: dpkg-shlibdeps finds
+  # its dependencies; the desktop entry, metadata and manual pages are checked
+  packages+=(dpkg-dev desktop-file-utils appstream man-db)
+fi
 if [[ "${TESS_WITH_DISPLAY_TOOLS:-0}" == 1 ]]; then
   # a virtual screen, input and screenshots, for looking at the real window
   packages+=(xvfb xdotool imagemagick x11-utils)

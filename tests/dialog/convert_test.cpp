@@ -29,6 +29,8 @@ protected:
         services.openFileAnswers.push_back(WritePng(photos, QStringLiteral("photo.png"), width, height));
         click(IDC_BUTTON_OPEN_PHOTO);
         services.messageBoxes.clear();
+        // Loading shows the wait cursor too; the counts below are Convert's.
+        services.waitCursorRuns = 0;
     }
     QString outputPath() const { return out + QStringLiteral("/photo_out.jpg"); }
     void writeOldFile(const QByteArray& content) {
