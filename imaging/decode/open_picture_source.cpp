@@ -7,11 +7,15 @@
 //                               would decode a DNG or NEF as its tiny
 //                               preview), Qt when LibRaw declines it
 //   WMF, EMF                 -> the metafile player
+//   HEIF, HEIC, AVIF         -> libheif
+//   JPEG XL                  -> libjxl
 //   anything else            -> Qt's readers, deciding by content
 #include "imaging/decode/open_picture_source.h"
 
 #include "imaging/decode/file_signature.h"
+#include "imaging/decode/heif/heif_source.h"
 #include "imaging/decode/jpeg_source.h"
+#include "imaging/decode/jxl/jxl_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
 #include "imaging/decode/tiff_directory.h"
@@ -51,6 +55,8 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
         case decode::FileKind::Jpeg: return decode::OpenJpegSource(path, limits, source);
         case decode::FileKind::CameraRaw: return decode::OpenRawSource(path, limits, source);
         case decode::FileKind::Metafile: return OpenMetafile(path, head, limits, source);
+        case decode::FileKind::Heif: return decode::OpenHeifSource(path, limits, source);
+        case decode::FileKind::JpegXl: return decode::OpenJxlSource(path, limits, source);
         case decode::FileKind::Tiff:
             if (TiffLooksLikeCameraRaw(path)) {
                 const Status s = decode::OpenRawSource(path, limits, source);
