@@ -1,6 +1,8 @@
 #!/bin/bash
 # run.sh [WORKDIR] -- benchmarks tessaline-convert against ImageMagick, GraphicsMagick, libvips
-# and Pillow on jobs J1-J6 and reports ratios (our time / the peer's), peak memory and accuracy.
+# and Pillow on jobs J1-J6 and reports ratios (our time / the peer's), peak memory and accuracy;
+# then J7 (bench/j7-heic.sh: a 12 MP HEIC against ImageMagick and vips), which the shared harness
+# does not have.
 #
 #   bench/run.sh                 # work folder in /dev/shm, RUNS=5
 #   RUNS=9 bench/run.sh /dev/shm/tb
@@ -19,7 +21,7 @@ BUILD=${TESS_BUILD_DIR:-$root/build}
 export RUNS=${RUNS:-5}
 
 need=""
-for p in imagemagick graphicsmagick libvips-tools python3-pil libjpeg-turbo-progs; do
+for p in imagemagick graphicsmagick libvips-tools python3-pil libjpeg-turbo-progs libheif-examples; do
   dpkg -s "$p" > /dev/null 2>&1 || need="$need $p"
 done
 [ -z "$need" ] || { apt-get update -q && apt-get install -y -q $need; }
@@ -53,4 +55,5 @@ R=$WD/results
   echo
   "$BUILD/bench/tessaline-engine-timing" "$WD/in6000x4000.jpg" 1920 1280 85 "$WD/window.jpg" 7 2 2> /dev/null
 } > "$WD/ratios.md"
-cat "$WD/run.txt" "$WD/quality.txt" "$WD/ratios.md"
+bash "$root/bench/j7-heic.sh" "$WD" "$BUILD" > "$WD/j7.md" || echo "J7 failed" >&2
+cat "$WD/run.txt" "$WD/quality.txt" "$WD/ratios.md" "$WD/j7.md"

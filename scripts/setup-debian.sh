@@ -8,10 +8,14 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libraw-dev libtiff-dev
+  # HEIF/HEIC/AVIF (libheif with its libde265, dav1d and libaom plugins) and JPEG XL
+  libheif-dev libjxl-dev
   # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
   qt6-image-formats-plugins
   # tests
   libgtest-dev libgmock-dev
+  # encoders the decoder tests run to make HEIC, AVIF and JPEG XL files
+  libheif-examples libavif-bin libjxl-tools
   # fonts for the interface, the shipped languages and stamped text: Latin,
   # Cyrillic, Greek and many more scripts in regular, bold and italic (Noto,
   # DejaVu), Chinese, Japanese and Korean in regular and bold (Noto CJK), and

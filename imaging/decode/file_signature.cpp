@@ -26,6 +26,10 @@ struct Head {
         const unsigned char* p = bytes + offset;
         return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
     }
+    std::uint32_t Be32(int offset) const {
+        const unsigned char* p = bytes + offset;
+        return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    }
     std::uint16_t Le16(int offset) const {
         return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
     }
@@ -61,6 +65,33 @@ bool IsTiff(const Head& b) {
            b.StartsWith(0, "MM\0+", 4);
 }
 
+bool IsHeifBrand(const unsigned char* brand) {
+    static constexpr const char* kBrands[] = {"heic", "heix", "hevc", "heim", "heis",
+                                              "hevx", "mif1", "msf1", "avif", "avis"};
+    for (const char* b : kBrands)
+        if (std::memcmp(brand, b, 4) == 0) return true;
+    return false;
+}
+
+// An ISO base media file whose ftyp box names a HEIF brand, as the major
+// brand or among the compatible ones (a file may start with a brand of its
+// own, such as "MiHE", and list "mif1" after it). Brands past the bytes we
+// were given are not seen; real files list theirs within the first few dozen.
+bool IsHeif(const Head& b) {
+    if (!b.StartsWith(4, "ftyp", 4) || b.size < 12) return false;
+    const std::uint32_t boxSize = b.Be32(0);
+    if (boxSize < 16) return false;
+    if (IsHeifBrand(b.bytes + 8)) return true;
+    const int end = static_cast<int>(std::min<std::uint32_t>(boxSize, static_cast<std::uint32_t>(b.size)));
+    for (int at = 16; at + 4 <= end; at += 4)
+        if (IsHeifBrand(b.bytes + at)) return true;
+    return false;
+}
+
+bool IsJpegXl(const Head& b) {
+    return b.StartsWith(0, "\xFF\x0A", 2) || b.StartsWith(0, "\0\0\0\x0CJXL \r\n\x87\n", 12);
+}
+
 }  // namespace
 
 FileKind SniffFileKind(const QByteArray& bytes) {
@@ -71,6 +102,8 @@ FileKind SniffFileKind(const QByteArray& bytes) {
     if (IsCameraRawContainer(head)) return FileKind::CameraRaw;
     if (IsTiff(head)) return FileKind::Tiff;
     if (IsMetafile(head)) return FileKind::Metafile;
+    if (IsHeif(head)) return FileKind::Heif;
+    if (IsJpegXl(head)) return FileKind::JpegXl;
     return FileKind::Other;
 }
 

@@ -16,6 +16,8 @@ enum class FileKind {
     Tiff,       // TIFF or BigTIFF: a plain TIFF or a TIFF-based camera RAW
     CameraRaw,  // a RAW container no other reader handles (CR2, CR3, RAF, ORF, RW2 ...)
     Metafile,   // WMF (placeable or standard) or EMF
+    Heif,       // HEIF family by its ftyp brands: HEIC, HEIF, AVIF
+    JpegXl,     // JPEG XL, bare codestream or ISO container
     Other,      // left to Qt's readers, which decide from the content
 };
 

@@ -10,12 +10,16 @@
 //                               libtiff when LibRaw declines it or for any
 //                               other TIFF
 //   WMF, EMF                 -> the metafile player
+//   HEIF, HEIC, AVIF         -> libheif
+//   JPEG XL                  -> libjxl
 //   anything else            -> Qt's readers, deciding by content
 #include "imaging/decode/open_picture_source.h"
 
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/gif/gif_source.h"
+#include "imaging/decode/heif/heif_source.h"
 #include "imaging/decode/jpeg_source.h"
+#include "imaging/decode/jxl/jxl_source.h"
 #include "imaging/decode/png/png_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
@@ -59,6 +63,8 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
         case decode::FileKind::Gif: return decode::OpenGifSource(path, limits, source);
         case decode::FileKind::CameraRaw: return decode::OpenRawSource(path, limits, source);
         case decode::FileKind::Metafile: return OpenMetafile(path, head, limits, source);
+        case decode::FileKind::Heif: return decode::OpenHeifSource(path, limits, source);
+        case decode::FileKind::JpegXl: return decode::OpenJxlSource(path, limits, source);
         case decode::FileKind::Tiff:
             if (TiffLooksLikeCameraRaw(path)) {
                 const Status s = decode::OpenRawSource(path, limits, source);

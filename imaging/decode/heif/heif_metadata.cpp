@@ -1,0 +1,91 @@
+#include "imaging/decode/heif/heif_metadata.h"
+
+#include "imaging/decode/resolution.h"
+#include "imaging/decode/tiff_directory.h"
+
+#include <QBuffer>
+
+#include <cstring>
+#include <vector>
+
+namespace imaging::decode::heif {
+namespace {
+
+// The first metadata item of a type ("Exif", or "mime" with a content type
+// for XMP), as stored.
+QByteArray MetadataItem(const heif_image_handle* handle, const char* type, const char* contentType) {
+    const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
+    if (count <= 0) return {};
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
+    for (heif_item_id id : ids) {
+        if (std::strcmp(heif_image_handle_get_metadata_type(handle, id), type) != 0) continue;
+        if (contentType && std::strcmp(heif_image_handle_get_metadata_content_type(handle, id), contentType) != 0)
+            continue;
+        const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
+        if (size == 0 || size > static_cast<std::size_t>(1 << 30)) continue;
+        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+        if (heif_image_handle_get_metadata(handle, id, bytes.data()).code == heif_error_Ok) return bytes;
+    }
+    return {};
+}
+
+bool StartsLikeTiff(const char* p) {
+    return std::memcmp(p, "II*\0", 4) == 0 || std::memcmp(p, "MM\0*", 4) == 0;
+}
+
+QByteArray IccProfile(const heif_image_handle* handle) {
+    const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+    if (size == 0 || size > static_cast<std::size_t>(1 << 30)) return {};
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (heif_image_handle_get_raw_color_profile(handle, bytes.data()).code != heif_error_Ok) return {};
+    return bytes;
+}
+
+std::optional<CodedColourSpace> Nclx(const heif_image_handle* handle) {
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return std::nullopt;
+    const CodedColourSpace space{static_cast<int>(nclx->color_primaries),
+                                 static_cast<int>(nclx->transfer_characteristics),
+                                 static_cast<int>(nclx->matrix_coefficients), nclx->full_range_flag != 0};
+    heif_nclx_color_profile_free(nclx);
+    return space;
+}
+
+}  // namespace
+
+QByteArray ExifTiffFromItem(const QByteArray& item) {
+    if (item.size() < 8) return {};
+    const auto* p = reinterpret_cast<const unsigned char*>(item.constData());
+    const std::uint32_t offset = (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    if (offset <= static_cast<std::uint32_t>(item.size() - 8) && StartsLikeTiff(item.constData() + 4 + offset))
+        return item.mid(4 + static_cast<qsizetype>(offset));
+    // Some writers get the offset wrong; the "Exif\0\0" prefix still tells.
+    const qsizetype exif = item.indexOf(QByteArray("Exif\0\0", 6));
+    if (exif >= 0 && exif + 10 <= item.size() && StartsLikeTiff(item.constData() + exif + 6))
+        return item.mid(exif + 6);
+    return {};
+}
+
+Dpi ResolutionFromExif(const QByteArray& exifTiff) {
+    if (exifTiff.isEmpty()) return {kDefaultDpi, kDefaultDpi};
+    QByteArray copy = exifTiff;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    const TiffSummary summary = ReadTiffSummary(device);
+    const int unit = summary.resolutionUnit == 3 ? 2 : summary.resolutionUnit == 2 ? 1 : 0;
+    if (!summary.valid || !unit || summary.xResolution <= 0 || summary.yResolution <= 0)
+        return {kDefaultDpi, kDefaultDpi};
+    return {DpiFromDensity(summary.xResolution, unit), DpiFromDensity(summary.yResolution, unit)};
+}
+
+EmbeddedMetadata ReadMetadata(const heif_image_handle* handle) {
+    EmbeddedMetadata m;
+    m.iccProfile = IccProfile(handle);
+    m.nclx = Nclx(handle);
+    m.exif = ExifTiffFromItem(MetadataItem(handle, "Exif", nullptr));
+    m.xmp = MetadataItem(handle, "mime", "application/rdf+xml");
+    return m;
+}
+
+}  // namespace imaging::decode::heif
