@@ -29,7 +29,7 @@ FileDialogRequest PhotoOpenRequest() {
     request.title = QStringLiteral("Select a Photo file...");
     request.initialFolder = ReadSetting(Settings::LastPhotoFolder);
     request.filters = {
-        QStringLiteral("Photo Files (*.bmp *.gif *.png *.tif *.jpg *.jpeg *.ico *.exif *.wmf *.emf *.dib *.raw *.tiff)"),
+        QStringLiteral("Photo Files (*.bmp *.gif *.png *.tif *.jpg *.jpeg *.ico *.exif *.wmf *.emf *.dib *.raw *.tiff *.heic *.heif *.avif *.jxl *.webp *.dng *.cr2 *.cr3 *.nef *.nrw *.arw *.orf *.rw2 *.raf *.pef *.srw *.rwl)"),
         QStringLiteral("Any Files (*)"),
     };
     return request;
