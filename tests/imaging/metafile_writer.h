@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QColor>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -173,5 +175,21 @@ inline int CountDark(const imaging::PixelBuffer& b, int x0, int y0, int x1, int 
 }
 
 constexpr QRgb kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000, kGreen = 0xFF00FF00;
+
+// A 2 x 2 bitmap with a colour in each quarter: red, green on top; blue,
+// black below. Drawn scaled, each pixel becomes a block of its colour.
+inline QByteArray QuadrantBits() { return Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}}); }
+
+// The quarters of QuadrantBits() sampled at the given columns and rows.
+inline ::testing::AssertionResult ShowsQuadrants(const imaging::PixelBuffer& out, int left, int right, int top,
+                                                 int bottom) {
+    const struct { int x, y; QRgb colour; } quarters[] = {
+        {left, top, kRed}, {right, top, kGreen}, {left, bottom, kBlue}, {right, bottom, kBlack}};
+    for (const auto& q : quarters)
+        if (!Near(Pixel(out, q.x, q.y), q.colour, 12))
+            return ::testing::AssertionFailure() << "(" << q.x << ", " << q.y << ") is " << std::hex << Pixel(out, q.x, q.y)
+                                                 << ", expected " << q.colour;
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace metafile_test
