@@ -27,6 +27,12 @@ Bytes NullPen() {
     return b;
 }
 
+// Selects a solid brush (slot 0) and a null pen (slot 1).
+void SelectBrushNoPen(WmfWriter& w, std::uint32_t colorRef) {
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(colorRef)).Record(META_SELECTOBJECT, {0});
+    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+}
+
 }  // namespace
 
 TEST(MetafileWmf, PlaceableHeaderGivesSizeAtNinetySixDpi) {
@@ -45,8 +51,7 @@ TEST(MetafileWmf, PlaceableHeaderGivesSizeAtNinetySixDpi) {
 
 TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
     WmfWriter w = Picture();
-    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x0000FF)).Record(META_SELECTOBJECT, {0});
-    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    SelectBrushNoPen(w, 0x0000FF);
     w.Record(META_RECTANGLE, {720, 1440, 0, 0});  // RECTANGLE bottom, right, top, left: 1 x 0.5 inch
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
@@ -58,8 +63,7 @@ TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
 TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
     WmfWriter w = Picture();
     w.Record(META_SETWINDOWORG, {0, 0}).Record(META_SETWINDOWEXT, {10, 20});  // window 20 x 10 units: one unit ~ 9.6 pixels
-    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0xFF0000)).Record(META_SELECTOBJECT, {0});
-    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    SelectBrushNoPen(w, 0xFF0000);
     w.Record(META_RECTANGLE, {10, 20, 5, 10});  // right half of the lower half
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
