@@ -55,9 +55,7 @@ TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
     w.Record(META_RECTANGLE, {720, 1440, 0, 0});  // RECTANGLE bottom, right, top, left: 1 x 0.5 inch
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 48, 24), kRed));
-    EXPECT_EQ(Pixel(out, 110, 24), kWhite);
-    EXPECT_EQ(Pixel(out, 48, 60), kWhite);
+    EXPECT_TRUE(Shows(out, {{48, 24, kRed, 8}, {110, 24, kWhite}, {48, 60, kWhite}}));
 }
 
 TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
@@ -67,9 +65,7 @@ TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
     w.Record(META_RECTANGLE, {10, 20, 5, 10});  // right half of the lower half
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 150, 75), kBlue));
-    EXPECT_EQ(Pixel(out, 50, 75), kWhite);
-    EXPECT_EQ(Pixel(out, 150, 25), kWhite);
+    EXPECT_TRUE(Shows(out, {{150, 75, kBlue, 8}, {50, 75, kWhite}, {150, 25, kWhite}}));
 }
 
 TEST(MetafileWmf, NewObjectsTakeTheLowestFreeSlot) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <sstream>
 #include <vector>
 
 namespace metafile_test {
@@ -180,16 +181,32 @@ constexpr QRgb kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlac
 // black below. Drawn scaled, each pixel becomes a block of its colour.
 inline QByteArray QuadrantBits() { return Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}}); }
 
+// A pixel a test expects: its place, its colour, and how far each channel
+// may be off (0: exactly that colour).
+struct Spot {
+    int x, y;
+    QRgb colour;
+    int tolerance = 0;
+};
+
+// Checks every spot, naming each one that differs.
+inline ::testing::AssertionResult Shows(const imaging::PixelBuffer& out, std::initializer_list<Spot> spots) {
+    std::ostringstream wrong;
+    for (const Spot& s : spots) {
+        const QRgb got = Pixel(out, s.x, s.y);
+        if (s.tolerance == 0 ? got == s.colour : Near(got, s.colour, s.tolerance)) continue;
+        wrong << "(" << s.x << ", " << s.y << ") is " << std::hex << got << ", expected " << s.colour << std::dec
+              << " within " << s.tolerance << "; ";
+    }
+    if (wrong.str().empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong.str();
+}
+
 // The quarters of QuadrantBits() sampled at the given columns and rows.
 inline ::testing::AssertionResult ShowsQuadrants(const imaging::PixelBuffer& out, int left, int right, int top,
                                                  int bottom) {
-    const struct { int x, y; QRgb colour; } quarters[] = {
-        {left, top, kRed}, {right, top, kGreen}, {left, bottom, kBlue}, {right, bottom, kBlack}};
-    for (const auto& q : quarters)
-        if (!Near(Pixel(out, q.x, q.y), q.colour, 12))
-            return ::testing::AssertionFailure() << "(" << q.x << ", " << q.y << ") is " << std::hex << Pixel(out, q.x, q.y)
-                                                 << ", expected " << q.colour;
-    return ::testing::AssertionSuccess();
+    return Shows(out, {{left, top, kRed, 12}, {right, top, kGreen, 12}, {left, bottom, kBlue, 12},
+                       {right, bottom, kBlack, 12}});
 }
 
 }  // namespace metafile_test
