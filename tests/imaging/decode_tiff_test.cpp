@@ -279,9 +279,7 @@ TEST_F(TiffDecode, PagesAreFramesWithTheirOwnSizes) {
     ASSERT_EQ(source->Dimensions()[0].id, FrameDimensionPage);
     ASSERT_EQ(source->Dimensions()[0].frameCount, 3u);
     for (std::uint32_t i : {2u, 0u, 1u}) {
-        int w = 0, h = 0;
-        ASSERT_EQ(source->FrameSize(FrameDimensionPage, i, w, h), Status::Ok);
-        EXPECT_EQ(w, 4 + int(i));
+        EXPECT_EQ(StatedSize(*source, i), QSize(4 + int(i), 2));
         PixelBuffer p;
         ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, i, p), Status::Ok);
         EXPECT_EQ(p.width(), 4 + int(i));
@@ -306,10 +304,7 @@ TEST_F(TiffDecode, OrientationAndResolutionAreApplied) {
     ASSERT_EQ(OpenPictureSource(Path("o.tif"), DecodeLimits{}, source), Status::Ok);
     EXPECT_FLOAT_EQ(source->HorizontalResolution(), 300.0f);
     EXPECT_FLOAT_EQ(source->VerticalResolution(), 127.0f);
-    int w = 0, h = 0;
-    ASSERT_EQ(source->FrameSize(FrameDimensionPage, 0, w, h), Status::Ok);
-    EXPECT_EQ(w, 2);
-    EXPECT_EQ(h, 3);
+    EXPECT_EQ(StatedSize(*source), QSize(2, 3));
     PixelBuffer p;
     ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, p), Status::Ok);
     ASSERT_EQ(p.width(), 2);
