@@ -56,10 +56,6 @@ std::optional<GdiObject> StockGdiObject(std::uint32_t index) {
     }
 }
 
-ByteReader Reader(const QByteArray& bytes) {
-    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-}
-
 QPointF ReadPoint(ByteReader& r) {
     const double x = r.I32();
     const double y = r.I32();

@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::size_t kMaxWmfObjects = 65535;
 
-ByteReader Reader(const QByteArray& bytes) {
-    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-}
-
 // A point stored y first, then x.
 QPointF ReadYX(ByteReader& r) {
     const double y = r.I16();
