@@ -5,6 +5,7 @@
 #include "imaging/metafile/emf_player.h"
 
 #include "imaging/metafile/dib.h"
+#include "imaging/metafile/font_record.h"
 
 #include <cmath>
 
@@ -260,17 +261,7 @@ void EmfPlayer::CreatePatternBrush(ByteReader& r, bool monochrome) {
 
 void EmfPlayer::CreateFont(ByteReader& r) {
     const std::uint32_t index = r.U32();
-    Font font;
-    font.height = r.I32();
-    font.width = r.I32();
-    font.escapement = r.I32();
-    r.I32();  // orientation
-    font.weight = r.I32();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charSet = r.U8();
-    r.Skip(4);  // precisions, quality, pitch and family
+    Font font = ReadFontFields(r, true);
     if (r.failed()) return;
     QString face;
     for (int i = 0; i < 32 && r.remaining() >= 2; ++i) {
