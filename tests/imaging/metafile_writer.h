@@ -202,6 +202,14 @@ inline ::testing::AssertionResult Shows(const imaging::PixelBuffer& out, std::in
     return ::testing::AssertionFailure() << wrong.str();
 }
 
+// Plays `file` and checks the spots on what it drew.
+inline ::testing::AssertionResult RendersAs(const QByteArray& file, std::initializer_list<Spot> spots) {
+    imaging::PixelBuffer out;
+    if (const imaging::Status s = Render(file, out); s != imaging::Status::Ok)
+        return ::testing::AssertionFailure() << "rendering failed with status " << static_cast<int>(s);
+    return Shows(out, spots);
+}
+
 // The quarters of QuadrantBits() sampled at the given columns and rows.
 inline ::testing::AssertionResult ShowsQuadrants(const imaging::PixelBuffer& out, int left, int right, int top,
                                                  int bottom) {
