@@ -3,6 +3,7 @@
 // upright by the EXIF orientation.
 #include "imaging/decode/jpeg_source.h"
 
+#include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/jpeg_decompressor.h"
 #include "imaging/decode/orientation.h"
 
@@ -11,18 +12,14 @@
 namespace imaging::decode {
 namespace {
 
-class JpegSource final : public PictureSource {
+class JpegSource final : public SingleDimensionSource {
 public:
     JpegSource(QString path, DecodeLimits limits, const JpegHeader& header)
-        : path_(std::move(path)), limits_(limits), header_(header),
-          dimensions_{{FrameDimensionPage, 1}} {}
-
-    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
-    float HorizontalResolution() const override { return header_.dpiX; }
-    float VerticalResolution() const override { return header_.dpiY; }
+        : SingleDimensionSource({FrameDimensionPage, 1}, header.dpiX, header.dpiY), path_(std::move(path)),
+          limits_(limits), header_(header) {}
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
-        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
         const bool swap = OrientationSwapsAxes(header_.orientation);
         width = swap ? header_.height : header_.width;
         height = swap ? header_.width : header_.height;
@@ -44,7 +41,7 @@ public:
     Status DecodeFrameRows(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
                            RowSink& sink) override {
         if (header_.orientation != 1) return PictureSource::DecodeFrameRows(dimension, index, minWidth, minHeight, sink);
-        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
         JpegDecompressor decompressor;
         if (Status s = decompressor.Open(path_); s != Status::Ok) return s;
         if (decompressor.header().width != header_.width || decompressor.header().height != header_.height)
@@ -70,7 +67,7 @@ public:
 private:
     Status Decode(const GUID& dimension, std::uint32_t index, int numerator, PixelBuffer& out) {
         out.Reset();
-        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
         JpegDecompressor decompressor;
         if (Status s = decompressor.Open(path_); s != Status::Ok) return s;
         // The file changed under us since it was opened.
@@ -87,7 +84,6 @@ private:
     QString path_;
     DecodeLimits limits_;
     JpegHeader header_;
-    std::vector<FrameDimension> dimensions_;
 };
 
 }  // namespace

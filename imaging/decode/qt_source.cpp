@@ -8,6 +8,7 @@
 // and gives its resolution.
 #include "imaging/decode/qt_source.h"
 
+#include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/container_checks.h"
 #include "imaging/decode/qimage_to_pixels.h"
 #include "imaging/decode/resolution.h"
@@ -78,27 +79,22 @@ Status ReadImage(QImageReader& reader, const DecodeLimits& limits, QImage& image
     return Status::Ok;
 }
 
-class QtSource final : public PictureSource {
+class QtSource final : public SingleDimensionSource {
 public:
     // `intactFrames` frames can be decoded; the rest of `count` are damaged.
     QtSource(QString path, DecodeLimits limits, Frames frames, std::uint32_t count, std::uint32_t intactFrames)
-        : path_(std::move(path)), limits_(limits), frames_(frames), intactFrames_(intactFrames) {
-        dimensions_.push_back({frames == Frames::Animation ? FrameDimensionTime : FrameDimensionPage, count});
-    }
+        : SingleDimensionSource({frames == Frames::Animation ? FrameDimensionTime : FrameDimensionPage, count},
+                                kDefaultDpi, kDefaultDpi),
+          path_(std::move(path)), limits_(limits), frames_(frames), intactFrames_(intactFrames) {}
 
     // Decodes frame 0 and keeps it for the first DecodeFrame.
     Status ReadFirstFrame() {
         if (Status s = Read(0, cached_); s != Status::Ok) return s;
         cachedIndex_ = 0;
-        dpiX_ = DpiFromDotsPerMeter(cached_.dotsPerMeterX());
-        dpiY_ = DpiFromDotsPerMeter(cached_.dotsPerMeterY());
+        SetResolution(DpiFromDotsPerMeter(cached_.dotsPerMeterX()), DpiFromDotsPerMeter(cached_.dotsPerMeterY()));
         size0_ = cached_.size();
         return Status::Ok;
     }
-
-    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
-    float HorizontalResolution() const override { return dpiX_; }
-    float VerticalResolution() const override { return dpiY_; }
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         width = height = 0;
@@ -135,10 +131,6 @@ public:
     }
 
 private:
-    bool Valid(const GUID& dimension, std::uint32_t index) const {
-        return dimension == dimensions_[0].id && index < dimensions_[0].frameCount;
-    }
-
     Status Read(int index, QImage& image) {
         if (static_cast<std::uint32_t>(index) >= intactFrames_) return Status::GenericError;
         if (frames_ == Frames::Animation) return ReadAnimationFrame(index, image);
@@ -166,9 +158,6 @@ private:
     DecodeLimits limits_;
     Frames frames_;
     std::uint32_t intactFrames_;
-    std::vector<FrameDimension> dimensions_;
-    float dpiX_ = kDefaultDpi;
-    float dpiY_ = kDefaultDpi;
     QSize size0_;
     QImage cached_;
     int cachedIndex_ = -1;

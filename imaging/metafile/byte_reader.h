@@ -4,6 +4,8 @@
 // record: a read that would cross the end returns 0 and sets the reader's
 // failed flag, which the players check before acting on what they read.
 
+#include <QByteArray>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -87,5 +89,10 @@ private:
     std::size_t pos_ = 0;
     bool failed_ = false;
 };
+
+// A reader over the whole of `bytes`, which must outlive it.
+inline ByteReader Reader(const QByteArray& bytes) {
+    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+}
 
 }  // namespace imaging::metafile

@@ -435,7 +435,7 @@ void EmfPlayer::PlaySetDibitsToDevice(ByteReader& r) {
             yInPart = ySrc - startScan;
         }
     }
-    const ByteReader patched(reinterpret_cast<const std::uint8_t*>(header.constData()), static_cast<std::size_t>(header.size()));
+    const ByteReader patched = Reader(header);
     const ByteReader bits = r.Slice(offBits, cbBits);
     if (bits.failed()) return;
     DibRequest request;

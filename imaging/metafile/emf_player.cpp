@@ -5,6 +5,7 @@
 #include "imaging/metafile/emf_player.h"
 
 #include "imaging/metafile/dib.h"
+#include "imaging/metafile/font_record.h"
 
 #include <cmath>
 
@@ -54,10 +55,6 @@ std::optional<GdiObject> StockGdiObject(std::uint32_t index) {
     case DC_PEN: return pen(0x000000);      // black until set
     default: return std::nullopt;
     }
-}
-
-ByteReader Reader(const QByteArray& bytes) {
-    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
 }
 
 QPointF ReadPoint(ByteReader& r) {
@@ -264,17 +261,7 @@ void EmfPlayer::CreatePatternBrush(ByteReader& r, bool monochrome) {
 
 void EmfPlayer::CreateFont(ByteReader& r) {
     const std::uint32_t index = r.U32();
-    Font font;
-    font.height = r.I32();
-    font.width = r.I32();
-    font.escapement = r.I32();
-    r.I32();  // orientation
-    font.weight = r.I32();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charSet = r.U8();
-    r.Skip(4);  // precisions, quality, pitch and family
+    Font font = ReadFontFields(r, true);
     if (r.failed()) return;
     QString face;
     for (int i = 0; i < 32 && r.remaining() >= 2; ++i) {

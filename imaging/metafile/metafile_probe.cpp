@@ -19,10 +19,6 @@ namespace {
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 
-ByteReader Reader(const QByteArray& bytes) {
-    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-}
-
 bool IsStandardWmfHeader(ByteReader r) {
     const std::uint16_t type = r.U16();
     const std::uint16_t headerWords = r.U16();

@@ -4,6 +4,7 @@
 
 #include "imaging/metafile/metafile_source.h"
 
+#include "imaging/core/single_dimension_source.h"
 #include "imaging/metafile/emf_player.h"
 #include "imaging/metafile/metafile_probe.h"
 #include "imaging/metafile/wmf_player.h"
@@ -29,19 +30,14 @@ bool WithinLimits(const MetafileInfo& info, const DecodeLimits& limits) {
     return pixels <= limits.maxPixels && pixels * 4 <= limits.maxBytes;
 }
 
-class MetafileSource final : public PictureSource {
+class MetafileSource final : public SingleDimensionSource {
 public:
     MetafileSource(QByteArray bytes, const MetafileInfo& info, const DecodeLimits& limits)
-        : bytes_(std::move(bytes)), info_(info), limits_(limits) {
-        dimensions_.push_back(FrameDimension{FrameDimensionPage, 1});
-    }
-
-    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
-    float HorizontalResolution() const override { return info_.dpiX; }
-    float VerticalResolution() const override { return info_.dpiY; }
+        : SingleDimensionSource({FrameDimensionPage, 1}, info.dpiX, info.dpiY), bytes_(std::move(bytes)), info_(info),
+          limits_(limits) {}
 
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
-        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
         return Play(info_, out);
     }
 
@@ -50,7 +46,7 @@ public:
     // sharper above it.
     Status DecodeFrameForSize(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
                               PixelBuffer& out) override {
-        if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
         MetafileInfo sized = info_;
         if (minWidth > 0 && minHeight > 0) {
             sized.width = minWidth;
@@ -86,7 +82,6 @@ private:
     QByteArray bytes_;
     MetafileInfo info_;
     DecodeLimits limits_;
-    std::vector<FrameDimension> dimensions_;
 };
 
 }  // namespace

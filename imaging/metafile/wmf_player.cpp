@@ -4,6 +4,7 @@
 #include "imaging/metafile/wmf_player.h"
 
 #include "imaging/metafile/dib.h"
+#include "imaging/metafile/font_record.h"
 
 #include <QPainterPathStroker>
 
@@ -14,10 +15,6 @@ using namespace gdi;
 namespace {
 
 constexpr std::size_t kMaxWmfObjects = 65535;
-
-ByteReader Reader(const QByteArray& bytes) {
-    return ByteReader(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-}
 
 // A point stored y first, then x.
 QPointF ReadYX(ByteReader& r) {
@@ -288,17 +285,7 @@ void WmfPlayer::CreateBrush(ByteReader& r) {
 }
 
 void WmfPlayer::CreateFont(ByteReader& r) {
-    Font font;
-    font.height = r.I16();
-    font.width = r.I16();
-    font.escapement = r.I16();
-    r.I16();
-    font.weight = r.I16();
-    font.italic = r.U8() != 0;
-    font.underline = r.U8() != 0;
-    font.strikeOut = r.U8() != 0;
-    font.charSet = r.U8();
-    r.Skip(4);
+    Font font = ReadFontFields(r, false);
     if (r.failed()) {
         Store(Font{});
         return;

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSize>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,14 @@ inline ::testing::AssertionResult Near(Rgb actual, Rgb expected, int tolerance) 
     return ::testing::AssertionFailure() << "got (" << actual.r << "," << actual.g << "," << actual.b
                                          << ") expected (" << expected.r << "," << expected.g << ","
                                          << expected.b << ") within " << tolerance;
+}
+
+// The size a source states for frame `index` of its first dimension
+// without decoding it; 0 x 0 when it cannot say.
+inline QSize StatedSize(imaging::PictureSource& source, std::uint32_t index = 0) {
+    int width = 0, height = 0;
+    if (source.FrameSize(source.Dimensions()[0].id, index, width, height) != imaging::Status::Ok) return {};
+    return {width, height};
 }
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes) {

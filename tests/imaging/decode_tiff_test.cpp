@@ -38,6 +38,17 @@ struct Page {
     }
 };
 
+// A page of the given size and sample layout, the rest left as it is above.
+Page MakePage(int width, int height, int bits, int samples, int photometric = PHOTOMETRIC_RGB) {
+    Page p;
+    p.width = width;
+    p.height = height;
+    p.bits = bits;
+    p.samples = samples;
+    p.photometric = photometric;
+    return p;
+}
+
 void SetTags(TIFF* t, const Page& p) {
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, p.width);
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, p.height);
@@ -131,12 +142,7 @@ protected:
 };
 
 TEST_F(TiffDecode, LowBitDepthsAndMinIsWhiteScaleToTheFullRange) {
-    Page one;
-    one.width = 10;
-    one.height = 1;
-    one.bits = 1;
-    one.samples = 1;
-    one.photometric = PHOTOMETRIC_MINISBLACK;
+    Page one = MakePage(10, 1, 1, 1, PHOTOMETRIC_MINISBLACK);
     one.data = {0b10100000, 0b01000000};
     PixelBuffer p;
     ASSERT_EQ(Decode({one}, p), Status::Ok);
@@ -145,24 +151,14 @@ TEST_F(TiffDecode, LowBitDepthsAndMinIsWhiteScaleToTheFullRange) {
     EXPECT_TRUE(Near(PixelAt(p, 1, 0), {0, 0, 0}, 0));
     EXPECT_TRUE(Near(PixelAt(p, 9, 0), {255, 255, 255}, 0));
 
-    Page four;
-    four.width = 3;
-    four.height = 1;
-    four.bits = 4;
-    four.samples = 1;
-    four.photometric = PHOTOMETRIC_MINISWHITE;
+    Page four = MakePage(3, 1, 4, 1, PHOTOMETRIC_MINISWHITE);
     four.data = {0x0F, 0x50};  // 0, 15, 5
     ASSERT_EQ(Decode({four}, p), Status::Ok);
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 255, 255}, 0));
     EXPECT_TRUE(Near(PixelAt(p, 1, 0), {0, 0, 0}, 0));
     EXPECT_TRUE(Near(PixelAt(p, 2, 0), {170, 170, 170}, 0));
 
-    Page twelve;
-    twelve.width = 2;
-    twelve.height = 1;
-    twelve.bits = 12;
-    twelve.samples = 1;
-    twelve.photometric = PHOTOMETRIC_MINISBLACK;
+    Page twelve = MakePage(2, 1, 12, 1, PHOTOMETRIC_MINISBLACK);
     twelve.data = {0xFF, 0xF8, 0x00};  // 4095, 2048
     ASSERT_EQ(Decode({twelve}, p), Status::Ok);
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 255, 255}, 0));
@@ -170,23 +166,14 @@ TEST_F(TiffDecode, LowBitDepthsAndMinIsWhiteScaleToTheFullRange) {
 }
 
 TEST_F(TiffDecode, WideIntegersAndFloatsKeepTheirBrightness) {
-    Page sixteen;
-    sixteen.width = 2;
-    sixteen.height = 1;
-    sixteen.bits = 16;
-    sixteen.samples = 3;
+    Page sixteen = MakePage(2, 1, 16, 3);
     for (std::uint16_t v : {65535, 32768, 0, 257, 514, 771}) Append(sixteen.data, v);
     PixelBuffer p;
     ASSERT_EQ(Decode({sixteen}, p), Status::Ok);
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 128, 0}, 0));
     EXPECT_TRUE(Near(PixelAt(p, 1, 0), {1, 2, 3}, 0));
 
-    Page floats;
-    floats.width = 3;
-    floats.height = 1;
-    floats.bits = 32;
-    floats.samples = 1;
-    floats.photometric = PHOTOMETRIC_MINISBLACK;
+    Page floats = MakePage(3, 1, 32, 1, PHOTOMETRIC_MINISBLACK);
     floats.format = SAMPLEFORMAT_IEEEFP;
     for (float v : {0.5f, 2.0f, -1.0f}) Append(floats.data, v);
     ASSERT_EQ(Decode({floats}, p), Status::Ok);
@@ -195,12 +182,7 @@ TEST_F(TiffDecode, WideIntegersAndFloatsKeepTheirBrightness) {
     EXPECT_TRUE(Near(PixelAt(p, 2, 0), {0, 0, 0}, 0));
 
     // Signed samples: the lowest value is black and zero is middle grey.
-    Page signedGrey;
-    signedGrey.width = 2;
-    signedGrey.height = 1;
-    signedGrey.bits = 16;
-    signedGrey.samples = 1;
-    signedGrey.photometric = PHOTOMETRIC_MINISBLACK;
+    Page signedGrey = MakePage(2, 1, 16, 1, PHOTOMETRIC_MINISBLACK);
     signedGrey.format = SAMPLEFORMAT_INT;
     for (std::int16_t v : {-32768, 0}) Append(signedGrey.data, v);
     ASSERT_EQ(Decode({signedGrey}, p), Status::Ok);
@@ -213,22 +195,14 @@ TEST_F(TiffDecode, WideIntegersAndFloatsKeepTheirBrightness) {
 TEST_F(TiffDecode, PlanarAndTiledLayoutsGiveTheSamePixels) {
     const int w = 21, h = 19;
     auto value = [](int x, int y, int c) { return std::uint16_t((x * 3000 + y * 500 + c * 20000) & 0xFFFF); };
-    Page planar;
-    planar.width = w;
-    planar.height = h;
-    planar.bits = 16;
-    planar.samples = 3;
+    Page planar = MakePage(w, h, 16, 3);
     planar.planar = true;
     for (int c = 0; c < 3; ++c)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) Append(planar.data, value(x, y, c));
     Page tiled = planar;
     tiled.tile = 16;
-    Page chunkyTiled;
-    chunkyTiled.width = w;
-    chunkyTiled.height = h;
-    chunkyTiled.bits = 16;
-    chunkyTiled.samples = 3;
+    Page chunkyTiled = MakePage(w, h, 16, 3);
     chunkyTiled.tile = 16;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -247,12 +221,7 @@ TEST_F(TiffDecode, PlanarAndTiledLayoutsGiveTheSamePixels) {
 }
 
 TEST_F(TiffDecode, PalettesAndCmykBecomeRgb) {
-    Page palette;
-    palette.width = 2;
-    palette.height = 1;
-    palette.bits = 8;
-    palette.samples = 1;
-    palette.photometric = PHOTOMETRIC_PALETTE;
+    Page palette = MakePage(2, 1, 8, 1, PHOTOMETRIC_PALETTE);
     palette.colormap.assign(3 * 256, 0);
     palette.colormap[1] = 65535;            // entry 1: red
     palette.colormap[256 + 2] = 65535;      // entry 2: green
@@ -263,12 +232,7 @@ TEST_F(TiffDecode, PalettesAndCmykBecomeRgb) {
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {255, 0, 0}, 0));
     EXPECT_TRUE(Near(PixelAt(p, 1, 0), {0, 255, 128}, 0));
 
-    Page cmyk;
-    cmyk.width = 2;
-    cmyk.height = 1;
-    cmyk.bits = 8;
-    cmyk.samples = 4;
-    cmyk.photometric = PHOTOMETRIC_SEPARATED;
+    Page cmyk = MakePage(2, 1, 8, 4, PHOTOMETRIC_SEPARATED);
     cmyk.data = {24, 0, 23, 32, 255, 0, 0, 0};
     ASSERT_EQ(Decode({cmyk}, p), Status::Ok);
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {202, 223, 203}, 0));  // as ImageMagick renders it
@@ -276,11 +240,7 @@ TEST_F(TiffDecode, PalettesAndCmykBecomeRgb) {
 }
 
 TEST_F(TiffDecode, AlphaComesOutStraight) {
-    Page straight;
-    straight.width = 2;
-    straight.height = 1;
-    straight.bits = 8;
-    straight.samples = 4;
+    Page straight = MakePage(2, 1, 8, 4);
     straight.extra = {EXTRASAMPLE_UNASSALPHA};
     straight.data = {200, 100, 50, 128, 10, 20, 30, 255};
     PixelBuffer p;
@@ -297,12 +257,7 @@ TEST_F(TiffDecode, AlphaComesOutStraight) {
     EXPECT_TRUE(Near(PixelAt(p, 0, 0), {199, 100, 50}, 1));
     EXPECT_EQ(AlphaAt(p, 0, 0), 128);
 
-    Page greyAlpha;
-    greyAlpha.width = 1;
-    greyAlpha.height = 1;
-    greyAlpha.bits = 16;
-    greyAlpha.samples = 2;
-    greyAlpha.photometric = PHOTOMETRIC_MINISBLACK;
+    Page greyAlpha = MakePage(1, 1, 16, 2, PHOTOMETRIC_MINISBLACK);
     greyAlpha.extra = {EXTRASAMPLE_UNASSALPHA};
     Append(greyAlpha.data, std::uint16_t(65535));
     Append(greyAlpha.data, std::uint16_t(0));
@@ -313,11 +268,7 @@ TEST_F(TiffDecode, AlphaComesOutStraight) {
 TEST_F(TiffDecode, PagesAreFramesWithTheirOwnSizes) {
     std::vector<Page> pages;
     for (int i = 0; i < 3; ++i) {
-        Page page;
-        page.width = 4 + i;
-        page.height = 2;
-        page.bits = 8;
-        page.samples = 3;
+        Page page = MakePage(4 + i, 2, 8, 3);
         for (int k = 0; k < page.width * page.height; ++k)
             page.data.insert(page.data.end(), {std::uint8_t(i * 100), 7, 9});
         pages.push_back(page);
@@ -328,9 +279,7 @@ TEST_F(TiffDecode, PagesAreFramesWithTheirOwnSizes) {
     ASSERT_EQ(source->Dimensions()[0].id, FrameDimensionPage);
     ASSERT_EQ(source->Dimensions()[0].frameCount, 3u);
     for (std::uint32_t i : {2u, 0u, 1u}) {
-        int w = 0, h = 0;
-        ASSERT_EQ(source->FrameSize(FrameDimensionPage, i, w, h), Status::Ok);
-        EXPECT_EQ(w, 4 + int(i));
+        EXPECT_EQ(StatedSize(*source, i), QSize(4 + int(i), 2));
         PixelBuffer p;
         ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, i, p), Status::Ok);
         EXPECT_EQ(p.width(), 4 + int(i));
@@ -343,11 +292,7 @@ TEST_F(TiffDecode, PagesAreFramesWithTheirOwnSizes) {
 TEST_F(TiffDecode, OrientationAndResolutionAreApplied) {
     // Stored 3 x 2, red in the top left corner; orientation 6 turns it a
     // quarter clockwise, which puts the red pixel top right.
-    Page page;
-    page.width = 3;
-    page.height = 2;
-    page.bits = 8;
-    page.samples = 3;
+    Page page = MakePage(3, 2, 8, 3);
     page.orientation = ORIENTATION_RIGHTTOP;
     page.xres = 118.11f;
     page.yres = 50;
@@ -359,10 +304,7 @@ TEST_F(TiffDecode, OrientationAndResolutionAreApplied) {
     ASSERT_EQ(OpenPictureSource(Path("o.tif"), DecodeLimits{}, source), Status::Ok);
     EXPECT_FLOAT_EQ(source->HorizontalResolution(), 300.0f);
     EXPECT_FLOAT_EQ(source->VerticalResolution(), 127.0f);
-    int w = 0, h = 0;
-    ASSERT_EQ(source->FrameSize(FrameDimensionPage, 0, w, h), Status::Ok);
-    EXPECT_EQ(w, 2);
-    EXPECT_EQ(h, 3);
+    EXPECT_EQ(StatedSize(*source), QSize(2, 3));
     PixelBuffer p;
     ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, p), Status::Ok);
     ASSERT_EQ(p.width(), 2);
@@ -393,11 +335,7 @@ bool PatchTag(QByteArray& tiff, std::uint16_t tag, std::uint32_t value) {
 }
 
 TEST_F(TiffDecode, DamagedFilesAreRefusedNotFilled) {
-    Page page;
-    page.width = 64;
-    page.height = 64;
-    page.bits = 8;
-    page.samples = 3;
+    Page page = MakePage(64, 64, 8, 3);
     for (int k = 0; k < 64 * 64 * 3; ++k) page.data.push_back(std::uint8_t(k * 7));
     ASSERT_TRUE(WriteTiff(Path("whole.tif"), {page}));
     const QByteArray whole = ReadBytes(Path("whole.tif"));
@@ -425,11 +363,7 @@ TEST_F(TiffDecode, DamagedFilesAreRefusedNotFilled) {
 }
 
 TEST_F(TiffDecode, ParallelDecodesShareNothing) {
-    Page good;
-    good.width = 32;
-    good.height = 32;
-    good.bits = 8;
-    good.samples = 3;
+    Page good = MakePage(32, 32, 8, 3);
     good.data.assign(32 * 32 * 3, 90);
     ASSERT_TRUE(WriteTiff(Path("good.tif"), {good}));
     const QByteArray whole = ReadBytes(Path("good.tif"));
@@ -451,11 +385,7 @@ TEST_F(TiffDecode, ParallelDecodesShareNothing) {
 }
 
 TEST_F(TiffDecode, ClaimedSizesAreCheckedBeforeDecoding) {
-    Page page;
-    page.width = 64;
-    page.height = 64;
-    page.bits = 8;
-    page.samples = 3;
+    Page page = MakePage(64, 64, 8, 3);
     page.data.assign(64 * 64 * 3, 1);
     ASSERT_TRUE(WriteTiff(Path("s.tif"), {page}));
     DecodeLimits tight;

@@ -53,8 +53,7 @@ TEST(MetafileEmf, RecognisedByContentAndSizedFromFrameAndDevice) {
     EXPECT_EQ(out.height(), 100);
     EXPECT_EQ(out.layout(), imaging::PixelLayout::Rgb8);
     // Nothing drawn: white everywhere.
-    EXPECT_EQ(Pixel(out, 0, 0), kWhite);
-    EXPECT_EQ(Pixel(out, 199, 99), kWhite);
+    EXPECT_TRUE(Shows(out, {{0, 0, kWhite}, {199, 99, kWhite}}));
     EXPECT_NE(source->DecodeFrame(imaging::FrameDimensionPage, 1, out), Status::Ok);
 }
 
@@ -62,33 +61,21 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
     {  // MM_TEXT: logical units are device pixels.
         EmfWriter w = Picture();
         RedNoOutline(w).Record(EMR_RECTANGLE, {20, 10, 60, 50});
-        PixelBuffer out;
-        ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-        EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
-        EXPECT_EQ(Pixel(out, 15, 30), kWhite);
-        EXPECT_EQ(Pixel(out, 70, 30), kWhite);
-        EXPECT_EQ(Pixel(out, 40, 55), kWhite);
+        EXPECT_TRUE(RendersAs(w.Finish(), {{40, 30, kRed, 8}, {15, 30, kWhite}, {70, 30, kWhite}, {40, 55, kWhite}}));
     }
     {  // MM_ANISOTROPIC: window 100 x 50 onto viewport 200 x 100 doubles everything.
         EmfWriter w = Picture();
         w.Record(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Record(EMR_SETWINDOWEXTEX, {100, 50}).Record(EMR_SETVIEWPORTEXTEX, {200, 100});
         RedNoOutline(w).Record(EMR_RECTANGLE, {10, 10, 30, 20});
-        PixelBuffer out;
-        ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-        EXPECT_TRUE(Near(Pixel(out, 25, 25), kRed));
-        EXPECT_TRUE(Near(Pixel(out, 58, 38), kRed));
-        EXPECT_EQ(Pixel(out, 15, 25), kWhite);
-        EXPECT_EQ(Pixel(out, 65, 25), kWhite);
-        EXPECT_EQ(Pixel(out, 40, 45), kWhite);
+        EXPECT_TRUE(RendersAs(w.Finish(), {
+            {25, 25, kRed, 8}, {58, 38, kRed, 8}, {15, 25, kWhite}, {65, 25, kWhite}, {40, 45, kWhite}
+        }));
     }
     {  // MM_ISOTROPIC keeps units square: the smaller scale (x2) wins on both axes.
         EmfWriter w = Picture();
         w.Record(EMR_SETMAPMODE, {MM_ISOTROPIC}).Record(EMR_SETWINDOWEXTEX, {100, 10}).Record(EMR_SETVIEWPORTEXTEX, {200, 100});
         RedNoOutline(w).Record(EMR_RECTANGLE, {10, 10, 30, 20});
-        PixelBuffer out;
-        ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-        EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
-        EXPECT_EQ(Pixel(out, 40, 45), kWhite);
+        EXPECT_TRUE(RendersAs(w.Finish(), {{40, 30, kRed, 8}, {40, 45, kWhite}}));
     }
     {  // MM_LOMETRIC: tenths of a millimetre, y upwards from the viewport origin.
         EmfWriter w = Picture();
@@ -97,9 +84,7 @@ TEST(MetafileEmf, RectangleLandsWhereTheMappingModeSays) {
         PixelBuffer out;
         ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
         EXPECT_TRUE(Near(Pixel(out, 75, 60), kRed));  // x 7.5 mm, y 4 mm up from 10 mm
-        EXPECT_EQ(Pixel(out, 75, 85), kWhite);
-        EXPECT_EQ(Pixel(out, 75, 35), kWhite);
-        EXPECT_EQ(Pixel(out, 40, 60), kWhite);
+        EXPECT_TRUE(Shows(out, {{75, 85, kWhite}, {75, 35, kWhite}, {40, 60, kWhite}}));
     }
 }
 
@@ -114,11 +99,7 @@ TEST(MetafileEmf, WorldTransformAndSavedStatesApply) {
     w.Record(EMR_RECTANGLE, {10, 10, 30, 30});                       // lands at 110..130
     w.Record(EMR_RESTOREDC, {-1});                                   // red brush, no shift
     w.Record(EMR_RECTANGLE, {10, 60, 30, 80});
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 120, 20), kBlue));
-    EXPECT_EQ(Pixel(out, 20, 20), kWhite);
-    EXPECT_TRUE(Near(Pixel(out, 20, 70), kRed));
+    EXPECT_TRUE(RendersAs(w.Finish(), {{120, 20, kBlue, 8}, {20, 20, kWhite}, {20, 70, kRed, 8}}));
 }
 
 TEST(MetafileEmf, ClippingLimitsWhatIsFilled) {
@@ -129,10 +110,7 @@ TEST(MetafileEmf, ClippingLimitsWhatIsFilled) {
     w.Record(EMR_RECTANGLE, {0, 0, 200, 100});
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_EQ(Pixel(out, 30, 50), kWhite);
-    EXPECT_TRUE(Near(Pixel(out, 70, 50), kRed));
-    EXPECT_EQ(Pixel(out, 100, 50), kWhite);
-    EXPECT_EQ(Pixel(out, 70, 90), kWhite);
+    EXPECT_TRUE(Shows(out, {{30, 50, kWhite}, {70, 50, kRed, 8}, {100, 50, kWhite}, {70, 90, kWhite}}));
 
     // A region select with RGN_COPY and no data lifts the clipping again.
     EmfWriter again = Picture();
@@ -153,11 +131,7 @@ TEST(MetafileEmf, PathsFillAndClip) {
     w.Record(EMR_POLYGON, triangle);
     w.Record(EMR_ENDPATH, Bytes());
     w.Record(EMR_FILLPATH, {0, 0, 0, 0});
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 50, 70), kRed));
-    EXPECT_EQ(Pixel(out, 15, 20), kWhite);
-    EXPECT_EQ(Pixel(out, 150, 50), kWhite);
+    EXPECT_TRUE(RendersAs(w.Finish(), {{50, 70, kRed, 8}, {15, 20, kWhite}, {150, 50, kWhite}}));
 }
 
 TEST(MetafileEmf, TextAppearsInTextColourAtItsReference) {
@@ -186,7 +160,7 @@ TEST(MetafileEmf, TextAppearsInTextColourAtItsReference) {
 TEST(MetafileEmf, StretchDibitsLandsScaled) {
     EmfWriter w = Picture();
     const QByteArray info = Dib24Info(2, 2);
-    const QByteArray bits = Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}});
+    const QByteArray bits = QuadrantBits();
     Bytes r;
     r.i32(0).i32(0).i32(0).i32(0);                  // bounds
     r.i32(100).i32(0).i32(0).i32(0).i32(2).i32(2);  // dest x, y; source x, y, cx, cy
@@ -197,10 +171,7 @@ TEST(MetafileEmf, StretchDibitsLandsScaled) {
     w.Record(EMR_STRETCHDIBITS, r);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 120, 20), kRed, 12));
-    EXPECT_TRUE(Near(Pixel(out, 180, 20), kGreen, 12));
-    EXPECT_TRUE(Near(Pixel(out, 120, 80), kBlue, 12));
-    EXPECT_TRUE(Near(Pixel(out, 180, 80), kBlack, 12));
+    EXPECT_TRUE(ShowsQuadrants(out, 120, 180, 20, 80));
     EXPECT_EQ(Pixel(out, 50, 50), kWhite);
 }
 
@@ -270,9 +241,7 @@ TEST(MetafileEmf, BadFieldsInsideRecordsAreSkipped) {
     w.Record(EMR_STRETCHDIBITS, stretch);
     w.Record(static_cast<EmfRecord>(99999), {1, 2, 3});             // unknown record
     w.Record(EMR_RECTANGLE, {20, 10, 60, 50});
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 40, 30), kRed));
+    EXPECT_TRUE(RendersAs(w.Finish(), {{40, 30, kRed, 8}}));
 }
 
 TEST(MetafileEmf, AbsurdSizesAreRefusedBeforeAllocating) {
@@ -295,10 +264,7 @@ TEST(MetafileEmf, PlaysStraightAtTheSizeAskedFor) {
     EXPECT_EQ(out.width(), 600);
     EXPECT_EQ(out.height(), 200);
     // x three times, y twice: the rectangle covers 60..180 x 20..100.
-    EXPECT_TRUE(Near(Pixel(out, 120, 60), kRed));
-    EXPECT_EQ(Pixel(out, 50, 60), kWhite);
-    EXPECT_EQ(Pixel(out, 190, 60), kWhite);
-    EXPECT_EQ(Pixel(out, 120, 110), kWhite);
+    EXPECT_TRUE(Shows(out, {{120, 60, kRed, 8}, {50, 60, kWhite}, {190, 60, kWhite}, {120, 110, kWhite}}));
     // The limits hold for the size asked for as well.
     EXPECT_EQ(source->DecodeFrameForSize(imaging::FrameDimensionPage, 0, 70000, 10, out), Status::ValueOverflow);
 }

@@ -27,6 +27,12 @@ Bytes NullPen() {
     return b;
 }
 
+// Selects a solid brush (slot 0) and a null pen (slot 1).
+void SelectBrushNoPen(WmfWriter& w, std::uint32_t colorRef) {
+    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(colorRef)).Record(META_SELECTOBJECT, {0});
+    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+}
+
 }  // namespace
 
 TEST(MetafileWmf, PlaceableHeaderGivesSizeAtNinetySixDpi) {
@@ -45,27 +51,17 @@ TEST(MetafileWmf, PlaceableHeaderGivesSizeAtNinetySixDpi) {
 
 TEST(MetafileWmf, ShapesInBoundsUnitsLandOnThePicture) {
     WmfWriter w = Picture();
-    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0x0000FF)).Record(META_SELECTOBJECT, {0});
-    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    SelectBrushNoPen(w, 0x0000FF);
     w.Record(META_RECTANGLE, {720, 1440, 0, 0});  // RECTANGLE bottom, right, top, left: 1 x 0.5 inch
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 48, 24), kRed));
-    EXPECT_EQ(Pixel(out, 110, 24), kWhite);
-    EXPECT_EQ(Pixel(out, 48, 60), kWhite);
+    EXPECT_TRUE(RendersAs(w.Finish(), {{48, 24, kRed, 8}, {110, 24, kWhite}, {48, 60, kWhite}}));
 }
 
 TEST(MetafileWmf, WindowExtentMapsOntoTheBounds) {
     WmfWriter w = Picture();
     w.Record(META_SETWINDOWORG, {0, 0}).Record(META_SETWINDOWEXT, {10, 20});  // window 20 x 10 units: one unit ~ 9.6 pixels
-    w.Record(META_CREATEBRUSHINDIRECT, SolidBrush(0xFF0000)).Record(META_SELECTOBJECT, {0});
-    w.Record(META_CREATEPENINDIRECT, NullPen()).Record(META_SELECTOBJECT, {1});
+    SelectBrushNoPen(w, 0xFF0000);
     w.Record(META_RECTANGLE, {10, 20, 5, 10});  // right half of the lower half
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 150, 75), kBlue));
-    EXPECT_EQ(Pixel(out, 50, 75), kWhite);
-    EXPECT_EQ(Pixel(out, 150, 25), kWhite);
+    EXPECT_TRUE(RendersAs(w.Finish(), {{150, 75, kBlue, 8}, {50, 75, kWhite}, {150, 25, kWhite}}));
 }
 
 TEST(MetafileWmf, NewObjectsTakeTheLowestFreeSlot) {
@@ -77,9 +73,7 @@ TEST(MetafileWmf, NewObjectsTakeTheLowestFreeSlot) {
     w.Record(META_CREATEPENINDIRECT, NullPen());             // slot 2
     w.Record(META_SELECTOBJECT, {0}).Record(META_SELECTOBJECT, {2});
     w.Record(META_RECTANGLE, {1440, 2880, 0, 0});
-    PixelBuffer out;
-    ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 96, 48), kBlue));
+    EXPECT_TRUE(RendersAs(w.Finish(), {{96, 48, kBlue, 8}}));
 }
 
 TEST(MetafileWmf, TextOutDrawsInTheTextColour) {
@@ -108,14 +102,11 @@ TEST(MetafileWmf, StretchDibLandsScaled) {
     r.u32(SRCCOPY).u16(0);
     r.i16(2).i16(2).i16(0).i16(0);            // source height, width, y, x
     r.i16(1440).i16(1440).i16(0).i16(1440);   // dest height, width, y, x: right half
-    r.bytes(Dib24Info(2, 2)).bytes(Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}}));
+    r.bytes(Dib24Info(2, 2)).bytes(QuadrantBits());
     w.Record(META_STRETCHDIB, r);
     PixelBuffer out;
     ASSERT_EQ(Render(w.Finish(), out), Status::Ok);
-    EXPECT_TRUE(Near(Pixel(out, 110, 10), kRed, 12));
-    EXPECT_TRUE(Near(Pixel(out, 182, 10), kGreen, 12));
-    EXPECT_TRUE(Near(Pixel(out, 110, 86), kBlue, 12));
-    EXPECT_TRUE(Near(Pixel(out, 182, 86), kBlack, 12));
+    EXPECT_TRUE(ShowsQuadrants(out, 110, 182, 10, 86));
     EXPECT_EQ(Pixel(out, 40, 48), kWhite);
 }
 

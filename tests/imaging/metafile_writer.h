@@ -10,9 +10,12 @@
 #include <QByteArray>
 #include <QColor>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <sstream>
 #include <vector>
 
 namespace metafile_test {
@@ -173,5 +176,45 @@ inline int CountDark(const imaging::PixelBuffer& b, int x0, int y0, int x1, int 
 }
 
 constexpr QRgb kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000, kGreen = 0xFF00FF00;
+
+// A 2 x 2 bitmap with a colour in each quarter: red, green on top; blue,
+// black below. Drawn scaled, each pixel becomes a block of its colour.
+inline QByteArray QuadrantBits() { return Dib24Bits({{kRed, kGreen}, {kBlue, kBlack}}); }
+
+// A pixel a test expects: its place, its colour, and how far each channel
+// may be off (0: exactly that colour).
+struct Spot {
+    int x, y;
+    QRgb colour;
+    int tolerance = 0;
+};
+
+// Checks every spot, naming each one that differs.
+inline ::testing::AssertionResult Shows(const imaging::PixelBuffer& out, std::initializer_list<Spot> spots) {
+    std::ostringstream wrong;
+    for (const Spot& s : spots) {
+        const QRgb got = Pixel(out, s.x, s.y);
+        if (s.tolerance == 0 ? got == s.colour : Near(got, s.colour, s.tolerance)) continue;
+        wrong << "(" << s.x << ", " << s.y << ") is " << std::hex << got << ", expected " << s.colour << std::dec
+              << " within " << s.tolerance << "; ";
+    }
+    if (wrong.str().empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong.str();
+}
+
+// Plays `file` and checks the spots on what it drew.
+inline ::testing::AssertionResult RendersAs(const QByteArray& file, std::initializer_list<Spot> spots) {
+    imaging::PixelBuffer out;
+    if (const imaging::Status s = Render(file, out); s != imaging::Status::Ok)
+        return ::testing::AssertionFailure() << "rendering failed with status " << static_cast<int>(s);
+    return Shows(out, spots);
+}
+
+// The quarters of QuadrantBits() sampled at the given columns and rows.
+inline ::testing::AssertionResult ShowsQuadrants(const imaging::PixelBuffer& out, int left, int right, int top,
+                                                 int bottom) {
+    return Shows(out, {{left, top, kRed, 12}, {right, top, kGreen, 12}, {left, bottom, kBlue, 12},
+                       {right, bottom, kBlack, 12}});
+}
 
 }  // namespace metafile_test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 QByteArray bytesOf(const PrivateProfile& p, const char* section, const char* key) {
@@ -23,12 +25,11 @@ TEST(PrivateProfileReader, SectionsAndKeysIgnoreLetterCaseAndSurroundingSpaces) 
 TEST(PrivateProfileReader, OnePairOfMatchingQuotesIsRemoved) {
     const PrivateProfile p = PrivateProfile::FromContents(
         "[S]\nA=\"  spaced  \"\nB='single'\nC=\"mixed'\nD=\"\"\"twice\"\"\"\nE=\"\nF=say \"hi\"\n");
-    EXPECT_EQ(bytesOf(p, "S", "A"), "  spaced  ");
-    EXPECT_EQ(bytesOf(p, "S", "B"), "single");
-    EXPECT_EQ(bytesOf(p, "S", "C"), "\"mixed'");
-    EXPECT_EQ(bytesOf(p, "S", "D"), "\"\"twice\"\"");
-    EXPECT_EQ(bytesOf(p, "S", "E"), "\"");
-    EXPECT_EQ(bytesOf(p, "S", "F"), "say \"hi\"");
+    const std::pair<const char*, const char*> expected[] = {
+        {"A", "  spaced  "}, {"B", "single"}, {"C", "\"mixed'"},
+        {"D", "\"\"twice\"\""}, {"E", "\""}, {"F", "say \"hi\""},
+    };
+    for (const auto& [key, value] : expected) EXPECT_EQ(bytesOf(p, "S", key), value) << key;
 }
 
 TEST(PrivateProfileReader, FirstOccurrenceWinsAndEmptyValuesArePresent) {

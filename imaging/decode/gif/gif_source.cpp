@@ -5,6 +5,7 @@
 // decodes frame 0, which proves the file readable.
 #include "imaging/decode/gif/gif_source.h"
 
+#include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/gif/gif_canvas.h"
 #include "imaging/decode/gif/gif_file.h"
 #include "imaging/decode/resolution.h"
@@ -87,14 +88,11 @@ Status CompositeNextImage(Sequence& seq, const DecodeLimits& limits) {
     }
 }
 
-class GifSource final : public PictureSource {
+class GifSource final : public SingleDimensionSource {
 public:
     GifSource(QString path, DecodeLimits limits, std::uint32_t count)
-        : path_(std::move(path)), limits_(limits), dimensions_{{FrameDimensionTime, count}} {}
-
-    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
-    float HorizontalResolution() const override { return kDefaultDpi; }
-    float VerticalResolution() const override { return kDefaultDpi; }
+        : SingleDimensionSource({FrameDimensionTime, count}, kDefaultDpi, kDefaultDpi), path_(std::move(path)),
+          limits_(limits) {}
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         width = height = 0;
@@ -120,10 +118,6 @@ public:
     }
 
 private:
-    bool Valid(const GUID& dimension, std::uint32_t index) const {
-        return dimension == dimensions_[0].id && index < dimensions_[0].frameCount;
-    }
-
     Status Restart() {
         seq_ = std::make_unique<Sequence>();
         if (Status s = seq_->file.Open(path_); s != Status::Ok) return s;
@@ -152,7 +146,6 @@ private:
 
     QString path_;
     DecodeLimits limits_;
-    std::vector<FrameDimension> dimensions_;
     int width_ = 0, height_ = 0;
     std::unique_ptr<Sequence> seq_;
 };

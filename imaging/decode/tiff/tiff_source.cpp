@@ -4,6 +4,7 @@
 // is decoded into its stored orientation and then turned upright.
 #include "imaging/decode/tiff/tiff_source.h"
 
+#include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/orientation.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff/tiff_bands.h"
@@ -60,15 +61,10 @@ Status ReadSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& lim
     return file.status();
 }
 
-class TiffSource final : public PictureSource {
+class TiffSource final : public SingleDimensionSource {
 public:
     TiffSource(QString path, DecodeLimits limits, std::uint32_t pages, float dpiX, float dpiY)
-        : path_(std::move(path)), limits_(limits), dimensions_{{FrameDimensionPage, pages}}, dpiX_(dpiX),
-          dpiY_(dpiY) {}
-
-    const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
-    float HorizontalResolution() const override { return dpiX_; }
-    float VerticalResolution() const override { return dpiY_; }
+        : SingleDimensionSource({FrameDimensionPage, pages}, dpiX, dpiY), path_(std::move(path)), limits_(limits) {}
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         width = height = 0;
@@ -91,10 +87,6 @@ public:
     }
 
 private:
-    bool Valid(const GUID& dimension, std::uint32_t index) const {
-        return dimension == dimensions_[0].id && index < dimensions_[0].frameCount;
-    }
-
     Status Decode(std::uint32_t index, PixelBuffer& out) {
         TiffFile file;
         TiffPage page;
@@ -108,9 +100,6 @@ private:
 
     QString path_;
     DecodeLimits limits_;
-    std::vector<FrameDimension> dimensions_;
-    float dpiX_;
-    float dpiY_;
 };
 
 }  // namespace
