@@ -20,6 +20,7 @@ public:
     const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
     float HorizontalResolution() const override { return header_.dpiX; }
     float VerticalResolution() const override { return header_.dpiY; }
+    const PictureInfo& Info() const override { return header_.info; }
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         if (!(dimension == FrameDimensionPage) || index != 0) return Status::InvalidParameter;

@@ -1,7 +1,9 @@
 #pragma once
 // Encodes a pixel buffer as a baseline JPEG (4:2:0, JFIF density in dots
-// per inch) with libjpeg-turbo into an open stream.
+// per inch) with libjpeg-turbo into an open stream, with the profile and
+// metadata blocks it is given.
 
+#include "imaging/core/picture_source.h"
 #include "imaging/core/pixel_buffer.h"
 
 #include <cstdio>
@@ -12,7 +14,16 @@ struct JpegSettings {
     int quality = 75;  // 1 to 100, as libjpeg takes it
     int xdpi = 96;
     int ydpi = 96;
+    // Written after the JFIF header when not empty: exif as APP1 "Exif",
+    // xmp as APP1 XMP, iccProfile as APP2 ICC_PROFILE chunks, iptc as an
+    // APP13 Photoshop resource. A block too large for its segment is left
+    // out. profileApplied is not looked at.
+    PictureInfo blocks;
 };
+
+// The whole dots per inch a JFIF header states for a resolution: 96 for
+// one that is not a number or below 1, at most 65535.
+int JpegDotsPerInch(float dpi);
 
 // Straight-alpha pixels are written composited over white. False when the
 // encoder reports an error, writing to the stream included.
