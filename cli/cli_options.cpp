@@ -123,6 +123,12 @@ bool Parser::one() {
         return v && colour(*v);
     } else if (a == u"--force") {
         o.force = true;
+    } else if (a == u"--keep-location") {
+        o.keepLocation = true;
+    } else if (a == u"--strip-metadata") {
+        o.stripMetadata = true;
+    } else if (a == u"--keep-profile") {
+        o.keepProfile = true;
     } else if (a == u"--jobs") {
         if (!integer(a, 1, 256, n)) return false;
         o.jobs = static_cast<int>(n);
@@ -177,6 +183,17 @@ QString UsageText() {
         "  --bold, --italic\n"
         "  --color #RRGGBB       its colour (#000000)\n"
         "  --force               replace existing output files\n"
+        "  --keep-location       keep GPS position, serial numbers and owner name too\n"
+        "  --strip-metadata      write no metadata at all\n"
+        "  --keep-profile        leave the colours as they are and embed the picture's\n"
+        "                        own colour profile\n"
         "  --jobs N              conversions run at the same time (one per core)\n"
-        "  --help, --version\n");
+        "  --help, --version\n"
+        "\n"
+        "Colours: a picture with an embedded colour profile is converted into sRGB\n"
+        "(relative colorimetric, black-point compensation); the output carries no profile.\n"
+        "Metadata: the output keeps what describes the photo (dates, camera, lens and\n"
+        "exposure settings, author, copyright, title, description, keywords, rating);\n"
+        "GPS position, serial numbers, owner name, maker notes and the thumbnail are left\n"
+        "out. Orientation becomes 1 (the pixels are upright) and the size is the output's.\n");
 }

@@ -97,6 +97,10 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input) {
     in.flipType = o.flipType;
     in.quality = o.quality;
     in.outputPath = output;
+    in.metadata = o.stripMetadata  ? imaging::metadata::MetadataPolicy::None
+                  : o.keepLocation ? imaging::metadata::MetadataPolicy::WithLocation
+                                   : imaging::metadata::MetadataPolicy::Descriptive;
+    if (o.keepProfile) in.colour = imaging::ColourHandling::KeepProfile;
 
     const imaging::ConversionResult result = imaging::ConvertPicture(in);
     for (imaging::ConversionNotice n : result.notices) error(MessageText(n));

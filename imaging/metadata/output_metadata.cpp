@@ -44,6 +44,7 @@ std::vector<std::uint8_t> BuildExif(const std::vector<std::uint8_t>& source, Met
     Exiv2::ExifData in;
     const Exiv2::ByteOrder order =
         Exiv2::ExifParser::decode(in, source.data(), static_cast<std::uint32_t>(source.size()));
+    if (order == Exiv2::invalidByteOrder || in.empty()) return {};
     Exiv2::ExifData out;
     for (const Exiv2::Exifdatum& d : in)
         if (KeepExifTag(d.groupName(), d.tag(), policy)) out.add(d);
@@ -54,7 +55,7 @@ std::vector<std::uint8_t> BuildExif(const std::vector<std::uint8_t>& source, Met
     out["Exif.Photo.PixelXDimension"] = static_cast<std::uint32_t>(facts.width);
     out["Exif.Photo.PixelYDimension"] = static_cast<std::uint32_t>(facts.height);
     Exiv2::Blob blob;
-    Exiv2::ExifParser::encode(blob, order == Exiv2::invalidByteOrder ? Exiv2::littleEndian : order, out);
+    Exiv2::ExifParser::encode(blob, order, out);
     if (blob.size() > kExifRoom) return {};
     return {blob.begin(), blob.end()};
 }
