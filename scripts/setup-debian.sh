@@ -8,10 +8,13 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libraw-dev
+  # colour management and metadata
+  liblcms2-dev libexiv2-dev
   # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
   qt6-image-formats-plugins
-  # tests
-  libgtest-dev libgmock-dev
+  # tests (the colour tests compare with ImageMagick and read the sRGB
+  # profile of icc-profiles-free)
+  libgtest-dev libgmock-dev imagemagick icc-profiles-free
   # fonts for the interface, the shipped languages and stamped text: Latin,
   # Cyrillic, Greek and many more scripts in regular, bold and italic (Noto,
   # DejaVu), Chinese, Japanese and Korean in regular and bold (Noto CJK), and

@@ -28,6 +28,7 @@ struct Compressor {
     // APPn segments ready to write: before the profile, and after it.
     std::vector<std::pair<int, std::vector<std::uint8_t>>> segments;
     std::vector<std::pair<int, std::vector<std::uint8_t>>> lateSegments;
+    std::vector<std::uint8_t> icc;
     Compressor() = default;
     Compressor(const Compressor&) = delete;
     Compressor& operator=(const Compressor&) = delete;
@@ -97,9 +98,9 @@ bool Compress(Compressor* c, const PixelBuffer& pixels, const JpegSettings& s, s
     cinfo->dct_method = JDCT_ISLOW;
     jpeg_start_compress(cinfo, TRUE);
     for (const auto& [marker, segment] : c->segments) WriteSegment(cinfo, marker, segment);
-    if (!s.blocks.iccProfile.empty() && s.blocks.iccProfile.size() <= 0xFFFFFFFFu)
-        jpeg_write_icc_profile(cinfo, s.blocks.iccProfile.data(),
-                               static_cast<unsigned>(s.blocks.iccProfile.size()));
+    if (!c->icc.empty() && c->icc.size() <= 0xFFFFFFFFu)
+        jpeg_write_icc_profile(cinfo, c->icc.data(),
+                               static_cast<unsigned>(c->icc.size()));
     for (const auto& [marker, segment] : c->lateSegments) WriteSegment(cinfo, marker, segment);
     while (cinfo->next_scanline < cinfo->image_height) {
         const int y = static_cast<int>(cinfo->next_scanline);
@@ -117,15 +118,16 @@ int JpegDotsPerInch(float dpi) {
     return static_cast<int>(std::lround(std::min(dpi, 65535.0f)));
 }
 
-bool WriteJpeg(const PixelBuffer& pixels, const JpegSettings& settings, std::FILE* out) {
+bool WriteJpeg(const PixelBuffer& pixels, const JpegSettings& settings, std::FILE* out, const PictureInfo& blocks) {
     if (pixels.empty() || !out) return false;
     auto c = std::make_unique<Compressor>();
     if (pixels.layout() == PixelLayout::Rgba8) c->scratch.resize(static_cast<std::size_t>(pixels.width()) * 3);
-    c->segments.emplace_back(JPEG_APP0 + 1, Segment(std::string_view("Exif\0\0", 6), settings.blocks.exif));
+    c->icc = blocks.iccProfile;
+    c->segments.emplace_back(JPEG_APP0 + 1, Segment(std::string_view("Exif\0\0", 6), blocks.exif));
     c->segments.emplace_back(JPEG_APP0 + 1,
-                             Segment(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), settings.blocks.xmp));
+                             Segment(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), blocks.xmp));
     c->lateSegments.emplace_back(JPEG_APP0 + 13,
-                                 Segment(std::string_view("Photoshop 3.0\0", 14), IptcResource(settings.blocks.iptc)));
+                                 Segment(std::string_view("Photoshop 3.0\0", 14), IptcResource(blocks.iptc)));
     return Compress(c.get(), pixels, settings, out);
 }
 

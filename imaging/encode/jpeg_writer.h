@@ -14,11 +14,6 @@ struct JpegSettings {
     int quality = 75;  // 1 to 100, as libjpeg takes it
     int xdpi = 96;
     int ydpi = 96;
-    // Written after the JFIF header when not empty: exif as APP1 "Exif",
-    // xmp as APP1 XMP, iccProfile as APP2 ICC_PROFILE chunks, iptc as an
-    // APP13 Photoshop resource. A block too large for its segment is left
-    // out. profileApplied is not looked at.
-    PictureInfo blocks;
 };
 
 // The whole dots per inch a JFIF header states for a resolution: 96 for
@@ -26,7 +21,12 @@ struct JpegSettings {
 int JpegDotsPerInch(float dpi);
 
 // Straight-alpha pixels are written composited over white. False when the
-// encoder reports an error, writing to the stream included.
-bool WriteJpeg(const PixelBuffer& pixels, const JpegSettings& settings, std::FILE* out);
+// encoder reports an error, writing to the stream included. The blocks
+// that are not empty are written after the JFIF header: exif as APP1
+// "Exif", xmp as APP1 XMP, iccProfile as APP2 ICC_PROFILE chunks, iptc as
+// an APP13 Photoshop resource; a block too large for its segment is left
+// out (profileApplied is not looked at).
+bool WriteJpeg(const PixelBuffer& pixels, const JpegSettings& settings, std::FILE* out,
+               const PictureInfo& blocks = PictureInfo{});
 
 }  // namespace imaging

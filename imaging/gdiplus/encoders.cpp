@@ -74,10 +74,9 @@ Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSI
     settings.quality = static_cast<int>(std::clamp<std::uint32_t>(quality, 1, 100));
     settings.xdpi = JpegDotsPerInch(image->data().xdpi);
     settings.ydpi = JpegDotsPerInch(image->data().ydpi);
-    settings.blocks = blocks;
     AtomicFile file;
     if (!file.Open(path)) return Status::Win32Error;
-    if (!WriteJpeg(*frame, settings, file.stream())) return Status::Win32Error;
+    if (!WriteJpeg(*frame, settings, file.stream(), blocks)) return Status::Win32Error;
     return file.Commit() ? Status::Ok : Status::Win32Error;
 }
 
