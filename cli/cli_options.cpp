@@ -182,6 +182,12 @@ bool Parser::option(const QString& a) {
         return colour();
     } else if (a == u"--force") {
         o.force = true;
+    } else if (a == u"--keep-location") {
+        o.keepLocation = true;
+    } else if (a == u"--strip-metadata") {
+        o.stripMetadata = true;
+    } else if (a == u"--keep-profile") {
+        o.keepProfile = true;
     } else if (a == u"--jobs") {
         if (!integer(a, 1, 256, n)) return false;
         o.jobs = static_cast<int>(n);

@@ -29,6 +29,9 @@ struct CliOptions {
     LOGFONTW font;
     COLORREF color = 0;               // black
     bool force = false;
+    bool keepLocation = false;        // GPS, serial numbers and owner kept too
+    bool stripMetadata = false;       // no metadata at all
+    bool keepProfile = false;         // colours unconverted, profile embedded
     int jobs = 0;                     // 0: one per core
     bool help = false;
     bool version = false;

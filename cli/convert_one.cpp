@@ -110,6 +110,10 @@ imaging::ConversionInput InputFor(const CliOptions& o, imaging::GpImage* picture
     in.flipType = o.flipType;
     in.quality = o.quality;
     in.outputPath = output;
+    in.metadata = o.stripMetadata  ? imaging::metadata::MetadataPolicy::None
+                  : o.keepLocation ? imaging::metadata::MetadataPolicy::WithLocation
+                                   : imaging::metadata::MetadataPolicy::Descriptive;
+    if (o.keepProfile) in.colour = imaging::ColourHandling::KeepProfile;
     return in;
 }
 

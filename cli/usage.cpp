@@ -30,11 +30,22 @@ QString UsageText() {
         "  --bold, --italic\n"
         "  --color #RRGGBB       its colour (#000000)\n"
         "  --force               replace existing output files\n"
+        "  --keep-location       keep GPS position, serial numbers and owner name too\n"
+        "  --strip-metadata      write no metadata at all\n"
+        "  --keep-profile        leave the colours as they are and embed the picture's\n"
+        "                        own colour profile\n"
         "  --jobs N              conversions run at the same time, 1 to 256 (one per core)\n"
         "  --                    ends the options: later names may start with '-'\n"
         "  --help, --version\n"
         "\n"
         "Two inputs that would write the same output file are refused before anything\n"
         "is written. Exit status: 0 when every picture was saved, 1 when any failed,\n"
-        "2 for a mistake on the command line (nothing is converted then).\n");
+        "2 for a mistake on the command line (nothing is converted then).\n"
+        "\n"
+        "Colours: a picture with an embedded colour profile is converted into sRGB\n"
+        "(relative colorimetric, black-point compensation); the output carries no profile.\n"
+        "Metadata: the output keeps what describes the photo (dates, camera, lens and\n"
+        "exposure settings, author, copyright, title, description, keywords, rating);\n"
+        "GPS position, serial numbers, owner name, maker notes and the thumbnail are left\n"
+        "out. Orientation becomes 1 (the pixels are upright) and the size is the output's.\n");
 }

@@ -10,10 +10,13 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgif-dev libraw-dev libtiff-dev
   # HEIF/HEIC/AVIF (libheif with its libde265, dav1d and libaom plugins) and JPEG XL
   libheif-dev libjxl-dev
+  # colour management and metadata
+  liblcms2-dev libexiv2-dev
   # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
   qt6-image-formats-plugins
-  # tests
-  libgtest-dev libgmock-dev
+  # tests (the colour tests compare with ImageMagick and read the sRGB
+  # profile of icc-profiles-free)
+  libgtest-dev libgmock-dev imagemagick icc-profiles-free
   # encoders the decoder tests run to make HEIC, AVIF and JPEG XL files
   libheif-examples libavif-bin libjxl-tools
   # fonts for the interface, the shipped languages and stamped text: Latin,

@@ -3,6 +3,7 @@
 #include "imaging/conversion/conversion.h"
 
 #include "imaging/conversion/conversion_rules.h"
+#include "imaging/encode/jpeg_writer.h"
 #include "imaging/gdiplus/encoder_lookup.h"
 
 #include <algorithm>
@@ -52,6 +53,25 @@ void StampText(GpGraphics* graphics, const ConversionInput& in) {
     GdipDrawString(graphics, in.overlayText, -1, font.get(), &layout, nullptr, brush.get());
 }
 
+// The profile and metadata the output carries, for the finished bitmap.
+PictureInfo OutputBlocks(GpBitmap* bitmap, const ConversionInput& in) {
+    metadata::OutputFacts facts;
+    std::uint32_t width = 0, height = 0;
+    float xdpi = 0, ydpi = 0;
+    GdipGetImageWidth(bitmap, &width);
+    GdipGetImageHeight(bitmap, &height);
+    GdipGetImageHorizontalResolution(bitmap, &xdpi);
+    GdipGetImageVerticalResolution(bitmap, &ydpi);
+    facts.width = static_cast<int>(width);
+    facts.height = static_cast<int>(height);
+    facts.xdpi = JpegDotsPerInch(xdpi);
+    facts.ydpi = JpegDotsPerInch(ydpi);
+    const PictureInfo& source = PictureInfoOf(in.picture);
+    PictureInfo blocks = metadata::OutputMetadata(source, in.metadata, facts);
+    if (in.colour == ColourHandling::KeepProfile && !source.profileApplied) blocks.iccProfile = source.iccProfile;
+    return blocks;
+}
+
 Status SaveJpeg(GpBitmap* bitmap, const ConversionInput& in) {
     CLSID encoder{};
     // The lookup's result is not tested: with no encoder the identifier
@@ -61,7 +81,7 @@ Status SaveJpeg(GpBitmap* bitmap, const ConversionInput& in) {
     EncoderParameters params{};
     params.Count = 1;
     params.Parameter[0] = {EncoderQuality, 1, EncoderParameterValueType::Long, &quality};
-    return GdipSaveImageToFile(bitmap, in.outputPath, &encoder, &params);
+    return SaveImageToFileWithBlocks(bitmap, in.outputPath, &encoder, &params, OutputBlocks(bitmap, in));
 }
 
 }  // namespace
@@ -89,6 +109,13 @@ ConversionResult ConvertPicture(const ConversionInput& in, const std::function<v
     GdipGetImageHorizontalResolution(in.picture, &dpi);
     if (GdipBitmapSetResolution(bitmap.get(), dpi, dpi) != Status::Ok) notice(ConversionNotice::ResolutionFailed);
 
+    // Colours are converted on whichever has fewer pixels: the frame
+    // before it is enlarged, or the output after the frame was shrunk
+    // into it (ConvertBitmapColoursAs does nothing once the frame is done).
+    const bool toSrgb = in.colour == ColourHandling::ConvertToSrgb;
+    if (toSrgb && std::int64_t{in.outputWidth} * in.outputHeight > std::int64_t{photoWidth} * photoHeight)
+        ConvertPictureColours(in.picture);
+
     std::unique_ptr<GpGraphics> graphics;
     if (GdipGetImageGraphicsContext(bitmap.get(), graphics) != Status::Ok ||
         GdipSetInterpolationMode(graphics.get(), InterpolationMode::HighQualityBicubic) != Status::Ok)
@@ -99,6 +126,7 @@ ConversionResult ConvertPicture(const ConversionInput& in, const std::function<v
         result.outcome = ConversionOutcome::DrawFailed;
         return result;
     }
+    if (toSrgb) ConvertBitmapColoursAs(bitmap.get(), in.picture);
     if (!in.overlayText.isEmpty()) StampText(graphics.get(), in);
     // The surface is done with before the bitmap is turned.
     graphics.reset();

@@ -7,10 +7,17 @@
 // quality. The caller (the converter dialog, the command line) has read and
 // checked its inputs and shows the messages; the result says which steps
 // failed so it can show each at its moment.
+//
+// Colours: a picture tagged with an ICC profile is turned into sRGB
+// (unless asked otherwise), on the output's pixels after scaling when the
+// output is smaller, on the picture's frame before scaling when it is
+// larger. Metadata: the source's EXIF, XMP and IPTC go into the output as
+// the metadata policy chooses (metadata/output_metadata.h).
 
 #include "imaging/core/colorref.h"
 #include "imaging/core/logfont.h"
 #include "imaging/gdiplus/gdiplus.h"
+#include "imaging/metadata/output_metadata.h"
 
 #include <QString>
 
@@ -19,6 +26,13 @@
 #include <vector>
 
 namespace imaging {
+
+// What becomes of a picture's embedded colour profile.
+enum class ColourHandling {
+    ConvertToSrgb,  // pixels into sRGB; the output is untagged sRGB
+    KeepProfile,    // pixels as they are, the profile embedded unchanged
+    Untouched,      // pixels as they are, no profile: as if it had none
+};
 
 struct ConversionInput {
     GpImage* picture = nullptr;  // its active frame is converted
@@ -33,6 +47,8 @@ struct ConversionInput {
     int flipType = 0;            // 0 none, 1 horizontal, 2 vertical
     std::uint32_t quality = 75;  // handed to the encoder unchanged
     QString outputPath;
+    ColourHandling colour = ColourHandling::ConvertToSrgb;
+    metadata::MetadataPolicy metadata = metadata::MetadataPolicy::Descriptive;
 };
 
 // How a run ended.

@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 #include <memory>
 #include <vector>
 
@@ -42,9 +44,36 @@ public:
     virtual bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) = 0;
 };
 
+// What a file says about its pictures beyond their pixels, as the file
+// holds it: the colour profile its frames are in, and the descriptive
+// metadata blocks. Every block may be empty (none, or not read by this
+// decoder); an empty profile means the frames are taken as sRGB.
+struct PictureInfo {
+    // The embedded ICC profile, whole (a JPEG's APP2 chain reassembled).
+    std::vector<std::uint8_t> iccProfile;
+    // The decoder already used the profile to turn the pixels into sRGB
+    // (CMYK JPEGs): the frames need no further conversion.
+    bool profileApplied = false;
+    // The EXIF block as a TIFF structure (what follows "Exif\0\0" in a
+    // JPEG's APP1).
+    std::vector<std::uint8_t> exif;
+    // The XMP packet, UTF-8 XML.
+    std::vector<std::uint8_t> xmp;
+    // IPTC-IIM datasets (in a JPEG, resource 0x0404 of the Photoshop APP13).
+    std::vector<std::uint8_t> iptc;
+};
+
 class PictureSource {
 public:
     virtual ~PictureSource() = default;
+
+    // The file's profile and metadata; the profile is the one its frames
+    // share (the first frame's, where a format could give each its own).
+    // Decoders that read none leave it empty.
+    virtual const PictureInfo& Info() const {
+        static const PictureInfo kNone;
+        return kNone;
+    }
 
     // At least one dimension with at least one frame.
     virtual const std::vector<FrameDimension>& Dimensions() const = 0;

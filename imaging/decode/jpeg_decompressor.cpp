@@ -1,11 +1,14 @@
 // libjpeg-turbo behind JpegDecompressor. Files are read with libjpeg's
 // stdio source; rows are decoded straight into the pixel buffer (CMYK goes
 // through one row of scratch space and is turned into RGB, with Adobe's
-// inverted storage taken into account).
+// inverted storage taken into account, through the file's own profile when
+// it carries a usable one).
 #include "imaging/decode/jpeg_decompressor.h"
 
+#include "imaging/colour/colour_transform.h"
 #include "imaging/core/file_handle.h"
 #include "imaging/core/jpeg_error.h"
+#include "imaging/decode/jpeg_markers.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff_directory.h"
 
@@ -58,7 +61,9 @@ bool GuardedCreate(jpeg_decompress_struct* info, ErrorManager* error) {
 bool GuardedReadHeader(jpeg_decompress_struct* info, ErrorManager* error, std::FILE* file) {
     if (setjmp(error->jump)) return false;
     jpeg_stdio_src(info, file);
-    jpeg_save_markers(info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(info, JPEG_APP0 + 1, 0xFFFF);  // EXIF, XMP
+    jpeg_save_markers(info, JPEG_APP0 + 2, 0xFFFF);  // ICC profile chunks
+    jpeg_save_markers(info, JPEG_APP0 + 13, 0xFFFF);  // IPTC
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -87,16 +92,20 @@ bool GuardedStart(jpeg_decompress_struct* info, ErrorManager* error) {
 
 // Decodes up to `maxRows` rows into rows `stride` bytes apart from `base`:
 // RGB straight into them, CMYK through `scratch` (one row of 4 * width
-// bytes). The rows read, or -1 on damage.
+// bytes) and `profile` when there is one. The rows read, or -1 on damage.
 int GuardedReadRows(jpeg_decompress_struct* info, ErrorManager* error, std::uint8_t* base, std::size_t stride,
-                    int maxRows, JSAMPLE* scratch) {
+                    int maxRows, JSAMPLE* scratch, const colour::CmykTransform* profile) {
     if (setjmp(error->jump)) return -1;
     int done = 0;
     while (done < maxRows && info->output_scanline < info->output_height) {
         if (scratch) {
             JSAMPROW rows[1] = {scratch};
             if (jpeg_read_scanlines(info, rows, 1) != 1) return -1;
-            CmykRowToRgb(scratch, base + stride * done, info->output_width, info->saw_Adobe_marker);
+            if (profile)
+                profile->Row(scratch, base + stride * done, static_cast<int>(info->output_width),
+                             info->saw_Adobe_marker);
+            else
+                CmykRowToRgb(scratch, base + stride * done, info->output_width, info->saw_Adobe_marker);
             ++done;
         } else {
             JSAMPROW rows[4];
@@ -146,6 +155,7 @@ struct JpegDecompressor::State {
     bool created = false;
     FileHandle file;
     std::vector<JSAMPLE> scratch;  // one CMYK row
+    std::shared_ptr<const colour::CmykTransform> cmykProfile;
     ~State() {
         if (created) jpeg_destroy_decompress(&info);
     }
@@ -171,6 +181,11 @@ Status JpegDecompressor::Open(const QString& path) {
     header_.height = static_cast<int>(info.image_height);
     header_.progressive = info.progressive_mode;
     header_.cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    header_.info = ReadJpegMarkers(info.marker_list);
+    if (header_.cmyk) {
+        state_->cmykProfile = colour::CmykToSrgb(header_.info.iccProfile);
+        header_.info.profileApplied = state_->cmykProfile != nullptr;
+    }
     float exifDpiX = 0, exifDpiY = 0;
     ReadExif(info, header_, exifDpiX, exifDpiY);
     // JFIF's density wins where it states one; EXIF's resolution otherwise.
@@ -207,7 +222,7 @@ Status JpegDecompressor::Start(int numerator, const DecodeLimits& limits, int& w
 
 Status JpegDecompressor::ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, int& rowsRead) {
     rowsRead = GuardedReadRows(&state_->info, &state_->error, base, stride, maxRows,
-                               header_.cmyk ? state_->scratch.data() : nullptr);
+                               header_.cmyk ? state_->scratch.data() : nullptr, state_->cmykProfile.get());
     return rowsRead < 0 ? Status::GenericError : Status::Ok;
 }
 

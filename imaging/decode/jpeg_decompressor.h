@@ -24,6 +24,9 @@ struct JpegHeader {
     float dpiY = 96;
     bool progressive = false;
     bool cmyk = false;  // CMYK or YCCK, converted to RGB here
+    // The profile and metadata segments; for CMYK with a usable profile,
+    // profileApplied is set: the rows come out converted through it.
+    PictureInfo info;
 };
 
 // The side libjpeg produces when it decodes `side` pixels at n/8.

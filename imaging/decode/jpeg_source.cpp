@@ -18,6 +18,8 @@ public:
         : SingleDimensionSource({FrameDimensionPage, 1}, header.dpiX, header.dpiY), path_(std::move(path)),
           limits_(limits), header_(header) {}
 
+    const PictureInfo& Info() const override { return header_.info; }
+
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         if (!Valid(dimension, index)) return Status::InvalidParameter;
         const bool swap = OrientationSwapsAxes(header_.orientation);

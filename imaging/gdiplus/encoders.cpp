@@ -42,11 +42,6 @@ bool QualityFrom(const EncoderParameters* params, std::uint32_t& quality) {
     return true;
 }
 
-int DotsPerInch(float dpi) {
-    if (!std::isfinite(dpi) || dpi < 1.0f) return 96;
-    return static_cast<int>(std::lround(std::min(dpi, 65535.0f)));
-}
-
 }  // namespace
 
 Status GdipGetImageEncodersSize(std::uint32_t* numEncoders, std::uint32_t* size) {
@@ -64,6 +59,11 @@ Status GdipGetImageEncoders(std::uint32_t numEncoders, std::uint32_t size, Image
 }
 
 Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* encoder, const EncoderParameters* params) {
+    return SaveImageToFileWithBlocks(image, path, encoder, params, PictureInfo{});
+}
+
+Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSID* encoder,
+                                 const EncoderParameters* params, const PictureInfo& blocks) {
     const PixelBuffer* frame = FrameOf(image);
     if (!frame || !encoder || path.isEmpty()) return Status::InvalidParameter;
     if (!(*encoder == kJpegEncoder)) return Status::FileNotFound;  // no such encoder
@@ -72,11 +72,11 @@ Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* enc
     JpegSettings settings;
     // libjpeg's own bounds: below 1 is 1, above 100 is 100.
     settings.quality = static_cast<int>(std::clamp<std::uint32_t>(quality, 1, 100));
-    settings.xdpi = DotsPerInch(image->data().xdpi);
-    settings.ydpi = DotsPerInch(image->data().ydpi);
+    settings.xdpi = JpegDotsPerInch(image->data().xdpi);
+    settings.ydpi = JpegDotsPerInch(image->data().ydpi);
     AtomicFile file;
     if (!file.Open(path)) return Status::Win32Error;
-    if (!WriteJpeg(*frame, settings, file.stream())) return Status::Win32Error;
+    if (!WriteJpeg(*frame, settings, file.stream(), blocks)) return Status::Win32Error;
     return file.Commit() ? Status::Ok : Status::Win32Error;
 }
 

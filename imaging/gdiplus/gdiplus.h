@@ -10,6 +10,7 @@
 
 #include "imaging/core/guid.h"
 #include "imaging/core/logfont.h"
+#include "imaging/core/picture_source.h"
 #include "imaging/core/status.h"
 #include "imaging/rotate/rotate_flip.h"
 
@@ -194,5 +195,22 @@ Status GdipGetImageEncoders(std::uint32_t numEncoders, std::uint32_t size, Image
 // target only when complete: a failed save leaves no partial file and an
 // existing target untouched.
 Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* encoder, const EncoderParameters* params);
+// The same, writing `blocks` (profile, EXIF, XMP, IPTC) into the JPEG.
+Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSID* encoder,
+                                 const EncoderParameters* params, const PictureInfo& blocks);
+
+// Beyond the classic set: colours and metadata. A picture loaded from a
+// file tagged with an ICC profile (other than sRGB) keeps its frame in the
+// profile's colours until asked to convert; GdipLoadImageFromFile (the
+// window's load, which shows the picture) converts at once.
+// The profile and metadata of the picture's file; empty for bitmaps.
+const PictureInfo& PictureInfoOf(const GpImage* image);
+// The active frame is still in its profile's colours.
+bool PictureColoursPending(const GpImage* image);
+// Turns the active frame into sRGB in place; nothing when not pending.
+Status ConvertPictureColours(GpImage* image);
+// Turns `bitmap`'s pixels, drawn from `picture` while its colours were
+// pending, into sRGB with the picture's profile.
+Status ConvertBitmapColoursAs(GpBitmap* bitmap, const GpImage* picture);
 
 }  // namespace imaging

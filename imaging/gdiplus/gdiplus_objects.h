@@ -6,6 +6,7 @@
 // through a window's painter. An object whose creation failed is marked
 // invalid, and every operation on it fails.
 
+#include "imaging/colour/colour_transform.h"
 #include "imaging/gdiplus/gdiplus.h"
 #include "imaging/core/picture_source.h"
 #include "imaging/core/pixel_buffer.h"
@@ -31,6 +32,10 @@ struct ImageData {
     PixelBuffer frame;  // the active frame; Rgb8 for bitmaps
     float xdpi = 0;
     float ydpi = 0;
+    // Turns frames of this picture into sRGB; null for sRGB pictures.
+    std::shared_ptr<const colour::RgbTransform> sourceColour;
+    bool coloursPending = false;  // the active frame is in the source's colours
+    bool convertOnLoad = false;   // every frame is converted as it is decoded
 };
 
 struct GraphicsData {

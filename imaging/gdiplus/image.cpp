@@ -34,6 +34,10 @@ void AdoptSource(ImageData& data, std::unique_ptr<PictureSource> source, const G
     data.activeIndex = frame;
     data.xdpi = source->HorizontalResolution();
     data.ydpi = source->VerticalResolution();
+    // A decoder that applied the profile itself delivers sRGB already.
+    const PictureInfo& info = source->Info();
+    data.sourceColour = info.profileApplied ? nullptr : colour::RgbToSrgb(info.iccProfile);
+    data.coloursPending = data.sourceColour != nullptr;
     data.source = std::move(source);
     data.valid = true;
 }
@@ -89,7 +93,10 @@ Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWid
 }
 
 Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& image) {
-    return LoadImageFrameForSize(path, 0, 0, 0, image);
+    const Status status = LoadImageFrameForSize(path, 0, 0, 0, image);
+    image->data().convertOnLoad = true;
+    ConvertPictureColours(image.get());
+    return status;
 }
 
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width) {
@@ -174,6 +181,8 @@ Status GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, std::ui
     data.frame = std::move(decoded);
     data.activeDimension = *dimension;
     data.activeIndex = index;
+    data.coloursPending = data.sourceColour != nullptr;
+    if (data.convertOnLoad) ConvertPictureColours(image);
     return Status::Ok;
 }
 

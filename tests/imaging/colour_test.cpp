@@ -1,0 +1,269 @@
+// Colour management: which profiles are converted, how close the result
+// comes to ImageMagick's (lcms2 too, the same intent and black-point
+// compensation), and that untagged and sRGB pictures keep today's bytes.
+#include "tagged_pictures.h"
+
+#include "tests/support/test_environment.h"
+
+#include "imaging/colour/colour_transform.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+using namespace imaging;
+using namespace tagged;
+
+namespace {
+
+const QString kSrgbFile = QStringLiteral("/usr/share/color/icc/sRGB.icc");
+
+// lcms2's own sRGB under another description, as cameras embed it.
+Bytes RenamedSrgb() {
+    cmsHPROFILE p = cmsCreate_sRGBProfile();
+    cmsMLU* text = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(text, "en", "US", "Camera RGB");
+    cmsWriteTag(p, cmsSigProfileDescriptionTag, text);
+    cmsMLUfree(text);
+    return SaveProfile(p);
+}
+
+// Mean CIEDE2000 between two sRGB pictures of the same size.
+double MeanDeltaE(const PixelBuffer& a, const QImage& b) {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const Rgb p = PixelOf(a, x, y);
+            const QRgb q = b.pixel(x, y);
+            const std::uint8_t one[3] = {static_cast<std::uint8_t>(p.r), static_cast<std::uint8_t>(p.g),
+                                         static_cast<std::uint8_t>(p.b)};
+            const std::uint8_t two[3] = {static_cast<std::uint8_t>(qRed(q)), static_cast<std::uint8_t>(qGreen(q)),
+                                         static_cast<std::uint8_t>(qBlue(q))};
+            cmsCIELab l1, l2;
+            cmsDoTransform(toLab, one, &l1, 1);
+            cmsDoTransform(toLab, two, &l2, 1);
+            sum += cmsCIE2000DeltaE(&l1, &l2, 1, 1, 1);
+        }
+    }
+    cmsDeleteTransform(toLab);
+    cmsCloseProfile(lab);
+    cmsCloseProfile(srgb);
+    return sum / (static_cast<double>(a.width()) * a.height());
+}
+
+bool Near(Rgb a, Rgb b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+class Colour : public ::testing::Test {
+protected:
+    QString folder = MakeTempFolder();
+    QString Path(const QString& name) const { return folder + "/" + name; }
+
+    QString Tagged(const QString& name, const Bytes& icc, const std::function<Rgb(int, int)>& colour, int w = 96,
+                   int h = 64, bool adobeCmyk = false) {
+        const QString path = Path(name);
+        JpegSpec spec;
+        spec.icc = icc;
+        spec.adobeCmyk = adobeCmyk;
+        EXPECT_TRUE(WriteJpeg(path, w, h, colour, spec));
+        return path;
+    }
+    QString SweepPicture(const QString& name, const Bytes& icc, bool adobeCmyk = false) {
+        return Tagged(name, icc, [](int x, int y) { return Sweep(x, y, 96, 64); }, 96, 64, adobeCmyk);
+    }
+    // The picture converted as the command line does it, decoded again.
+    PixelBuffer Converted(const QString& input, int w = 0, int h = 0) {
+        const QString out = input + ".out.jpg";
+        EXPECT_TRUE(Convert(input, out, w, h));
+        return Decoded(out);
+    }
+    // Both conversions of `input`: with colour management and without.
+    void ExpectSameBytes(const QString& input, int w = 0, int h = 0) {
+        ASSERT_TRUE(Convert(input, input + ".managed.jpg", w, h));
+        ASSERT_TRUE(Convert(input, input + ".plain.jpg", w, h,
+                            [](ConversionInput& in) { in.colour = ColourHandling::Untouched; }));
+        const Bytes managed = ReadFile(input + ".managed.jpg");
+        EXPECT_FALSE(managed.empty());
+        EXPECT_EQ(managed, ReadFile(input + ".plain.jpg")) << input.toStdString();
+    }
+};
+
+TEST_F(Colour, ProfilesAreJudgedByContent) {
+    EXPECT_EQ(colour::RgbToSrgb(ReadFile(kSrgbFile)), nullptr) << "the ICC's own sRGB file";
+    EXPECT_EQ(colour::RgbToSrgb(RenamedSrgb()), nullptr) << "sRGB under another name";
+    const Bytes adobe = AdobeRgbProfile();
+    const auto first = colour::RgbToSrgb(adobe);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(colour::RgbToSrgb(adobe), first) << "one transform per profile";
+    EXPECT_NE(colour::RgbToSrgb(ProPhotoProfile()), nullptr);
+    EXPECT_NE(colour::RgbToSrgb(DisplayP3Profile()), nullptr);
+    EXPECT_EQ(colour::RgbToSrgb(CmykProfile()), nullptr) << "a CMYK profile on RGB pixels";
+    EXPECT_NE(colour::CmykToSrgb(CmykProfile()), nullptr);
+    EXPECT_EQ(colour::CmykToSrgb(adobe), nullptr);
+    Bytes cut = adobe;
+    cut.resize(cut.size() / 2);
+    EXPECT_EQ(colour::RgbToSrgb(cut), nullptr);
+    EXPECT_EQ(colour::RgbToSrgb(Bytes(600, 0x5A)), nullptr);
+    EXPECT_EQ(colour::RgbToSrgb({}), nullptr);
+}
+
+TEST_F(Colour, WideGamutPrimariesLandOnSrgb) {
+    const auto flat = [](Rgb c) { return [c](int, int) { return c; }; };
+    // ProPhoto's red lies far outside sRGB: relative colorimetric clips it
+    // to sRGB's own red.
+    const PixelBuffer red = Converted(Tagged("prophoto.jpg", ProPhotoProfile(), flat({255, 0, 0})));
+    ASSERT_FALSE(red.empty());
+    EXPECT_TRUE(Near(PixelOf(red, 40, 30), {255, 0, 0}, 3));
+    // Adobe RGB's green is more saturated than sRGB's: no red or blue left,
+    // slightly lighter (ImageMagick: 0, 201, 0).
+    const PixelBuffer green = Converted(Tagged("adobe.jpg", AdobeRgbProfile(), flat({0, 200, 0})));
+    ASSERT_FALSE(green.empty());
+    EXPECT_TRUE(Near(PixelOf(green, 40, 30), {0, 201, 0}, 2));
+    // A mid grey stays grey in every one of them.
+    const PixelBuffer grey = Converted(Tagged("p3.jpg", DisplayP3Profile(), flat({128, 128, 128})));
+    ASSERT_FALSE(grey.empty());
+    EXPECT_TRUE(Near(PixelOf(grey, 40, 30), {128, 128, 128}, 1));
+}
+
+TEST_F(Colour, ShrinkingAndEnlargingConvertAlike) {
+    const QString input = Tagged("p3-flat.jpg", DisplayP3Profile(), [](int, int) { return Rgb{30, 200, 60}; });
+    const PixelBuffer small = Converted(input, 24, 16);
+    const PixelBuffer large = Converted(input, 288, 192);
+    const PixelBuffer same = Converted(input);
+    ASSERT_FALSE(small.empty() || large.empty() || same.empty());
+    const Rgb reference = PixelOf(same, 48, 32);
+    EXPECT_FALSE(Near(reference, {30, 200, 60}, 5)) << "converted at all";
+    EXPECT_TRUE(Near(PixelOf(small, 12, 8), reference, 2));
+    EXPECT_TRUE(Near(PixelOf(large, 144, 96), reference, 2));
+}
+
+TEST_F(Colour, MatchesImageMagick) {
+    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+    if (convert.isEmpty()) GTEST_SKIP() << "ImageMagick is not installed";
+    struct Case {
+        const char* name;
+        Bytes icc;
+        bool cmyk;
+    };
+    const Case cases[] = {{"adobe", AdobeRgbProfile(), false},
+                          {"prophoto", ProPhotoProfile(), false},
+                          {"p3", DisplayP3Profile(), false},
+                          {"cmyk", CmykProfile(), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString input = SweepPicture(QString::fromLatin1(c.name) + ".jpg", c.icc, c.cmyk);
+        const QString reference = Path(QString::fromLatin1(c.name) + ".im.png");
+        ASSERT_EQ(QProcess::execute(convert, {input, "-intent", "relative", "-black-point-compensation", "-profile",
+                                              kSrgbFile, reference}),
+                  0);
+        const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        const PixelBuffer ours = Converted(input);
+        ASSERT_EQ(expected.width(), ours.width());
+        const double managed = MeanDeltaE(ours, expected);
+        EXPECT_LE(managed, 1.0);
+        // Without the profile the same picture is clearly off: the test
+        // measures the conversion, not two copies of the same pixels. (A
+        // CMYK picture is always read through its profile; untouched only
+        // leaves the RGB ones alone, so that is compared with the naive
+        // reading of the inks.)
+        if (c.cmyk) {
+            JpegSpec spec;
+            spec.adobeCmyk = true;
+            ASSERT_TRUE(WriteJpeg(input + ".naive.jpg", 96, 64, [](int x, int y) { return Sweep(x, y, 96, 64); }, spec));
+            ASSERT_TRUE(Convert(input + ".naive.jpg", input + ".plain.jpg"));
+        } else {
+            ASSERT_TRUE(Convert(input, input + ".plain.jpg", 0, 0,
+                                [](ConversionInput& in) { in.colour = ColourHandling::Untouched; }));
+        }
+        const double unmanaged = MeanDeltaE(Decoded(input + ".plain.jpg"), expected);
+        EXPECT_GT(unmanaged, 1.5);
+        std::printf("%s: mean CIEDE2000 to ImageMagick %.3f (unconverted %.3f)\n", c.name, managed, unmanaged);
+    }
+}
+
+TEST_F(Colour, UntaggedAndSrgbPicturesKeepTheirBytes) {
+    const auto sweep = [](int x, int y) { return Sweep(x, y, 96, 64); };
+    for (const QString& input : {Tagged("none.jpg", {}, sweep), Tagged("srgb-file.jpg", ReadFile(kSrgbFile), sweep),
+                                 Tagged("srgb-renamed.jpg", RenamedSrgb(), sweep)}) {
+        ExpectSameBytes(input);
+        ExpectSameBytes(input, 40, 30);
+        ExpectSameBytes(input, 200, 150);
+    }
+}
+
+TEST_F(Colour, BrokenProfilesAreTakenAsSrgb) {
+    const auto sweep = [](int x, int y) { return Sweep(x, y, 96, 64); };
+    Bytes cut = AdobeRgbProfile();
+    cut.resize(cut.size() / 3);
+    Bytes forged = AdobeRgbProfile();
+    std::fill(forged.begin() + 128, forged.end(), std::uint8_t{0xEE});  // header kept, tags destroyed
+    for (const QString& input : {Tagged("garbage.jpg", Bytes(3000, 0x41), sweep), Tagged("cut.jpg", cut, sweep),
+                                 Tagged("forged.jpg", forged, sweep)})
+        ExpectSameBytes(input);
+}
+
+TEST_F(Colour, ProfileChunksAreJoinedInOrderOrNotAtAll) {
+    const Bytes profile = ProPhotoProfile();
+    const std::size_t half = profile.size() / 2;
+    auto chunk = [&](int sequence, int count, std::size_t from, std::size_t to) {
+        Bytes data{'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
+        data.push_back(static_cast<std::uint8_t>(sequence));
+        data.push_back(static_cast<std::uint8_t>(count));
+        data.insert(data.end(), profile.begin() + static_cast<std::ptrdiff_t>(from),
+                    profile.begin() + static_cast<std::ptrdiff_t>(to));
+        return Marker{JPEG_APP0 + 2, data};
+    };
+    auto infoOf = [&](const char* name, std::vector<Marker> markers) {
+        JpegSpec spec;
+        spec.markers = std::move(markers);
+        const QString path = Path(QString::fromLatin1(name));
+        EXPECT_TRUE(WriteJpeg(path, 8, 8, [](int, int) { return Rgb{1, 2, 3}; }, spec));
+        std::unique_ptr<GpImage> picture;
+        EXPECT_EQ(LoadImageFrameForSize(path, 0, 0, 0, picture), Status::Ok);
+        return PictureInfoOf(picture.get()).iccProfile;
+    };
+    EXPECT_EQ(infoOf("reversed.jpg", {chunk(2, 2, half, profile.size()), chunk(1, 2, 0, half)}), profile);
+    EXPECT_TRUE(infoOf("missing.jpg", {chunk(1, 2, 0, half)}).empty());
+    EXPECT_TRUE(infoOf("doubled.jpg", {chunk(1, 2, 0, half), chunk(1, 2, 0, half)}).empty());
+    EXPECT_TRUE(infoOf("counts.jpg", {chunk(1, 2, 0, half), chunk(2, 3, half, profile.size())}).empty());
+}
+
+TEST_F(Colour, TheWindowsPictureIsConvertedAtLoad) {
+    const QString input = Tagged("adobe-window.jpg", AdobeRgbProfile(), [](int, int) { return Rgb{0, 200, 0}; });
+    std::unique_ptr<GpImage> shown;
+    ASSERT_EQ(GdipLoadImageFromFile(input, shown), Status::Ok);
+    EXPECT_FALSE(PictureColoursPending(shown.get()));
+    EXPECT_TRUE(Near(PixelOf(shown->data().frame, 10, 10), {0, 201, 0}, 2));
+    std::unique_ptr<GpImage> pending;
+    ASSERT_EQ(LoadImageFrameForSize(input, 0, 0, 0, pending), Status::Ok);
+    EXPECT_TRUE(PictureColoursPending(pending.get()));
+}
+
+TEST_F(Colour, KeepProfileEmbedsItWithThePixelsUnchanged) {
+    const Bytes profile = DisplayP3Profile();
+    const QString input = SweepPicture("keep.jpg", profile);
+    ASSERT_TRUE(Convert(input, Path("kept.jpg"), 0, 0,
+                        [](ConversionInput& in) { in.colour = ColourHandling::KeepProfile; }));
+    ASSERT_TRUE(Convert(input, Path("plain.jpg"), 0, 0,
+                        [](ConversionInput& in) { in.colour = ColourHandling::Untouched; }));
+    std::unique_ptr<GpImage> kept;
+    ASSERT_EQ(LoadImageFrameForSize(Path("kept.jpg"), 0, 0, 0, kept), Status::Ok);
+    EXPECT_EQ(PictureInfoOf(kept.get()).iccProfile, profile);
+    const PixelBuffer plain = Decoded(Path("plain.jpg"));
+    const PixelBuffer& frame = kept->data().frame;
+    ASSERT_EQ(frame.width(), plain.width());
+    ASSERT_EQ(frame.height(), plain.height());
+    const std::size_t row = static_cast<std::size_t>(plain.width()) * 3;
+    for (int y = 0; y < plain.height(); ++y)
+        ASSERT_TRUE(std::equal(plain.row(y), plain.row(y) + row, frame.row(y))) << "row " << y;
+}
+
+}  // namespace
