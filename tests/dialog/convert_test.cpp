@@ -19,9 +19,7 @@ class ConvertTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        photos = MakeTempFolder();
-        out = MakeTempFolder();
-        WriteSetting(Settings::LastOutputFolder, out + u'/');
+        useTemporaryFolders();
         createDialog();
         services.messageBoxes.clear();
     }
@@ -48,8 +46,6 @@ protected:
         click(IDC_BUTTON_CONVERT);
         return testing::internal::GetCapturedStdout();
     }
-    QString photos;
-    QString out;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/dialog/dialog_fixture.h"
 
+#include "app/settings_access.h"
 #include "language/clanguage.h"
 
 void DialogTest::SetUp() {
@@ -12,6 +13,12 @@ void DialogTest::SetUp() {
 void DialogTest::TearDown() {
     dialog.reset();
     SetServices(nullptr);
+}
+
+void DialogTest::useTemporaryFolders() {
+    photos = MakeTempFolder();
+    out = MakeTempFolder();
+    WriteSetting(Settings::LastOutputFolder, out + u'/');
 }
 
 CTessalineDlg& DialogTest::createDialog() {

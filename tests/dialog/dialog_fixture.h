@@ -29,6 +29,12 @@ protected:
     QLineEdit* edit(int id);
     QString text(int id);
 
+    // Makes temporary folders for the test's photos and for the output, the
+    // output folder remembered as the last one used (before createDialog).
+    void useTemporaryFolders();
+
     ScriptedPlatformServices services;
     std::unique_ptr<CTessalineDlg> dialog;
+    QString photos;
+    QString out;
 };

@@ -79,9 +79,7 @@ class EngineRunTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        photos = MakeTempFolder();
-        out = MakeTempFolder();
-        WriteSetting(Settings::LastOutputFolder, out + u'/');
+        useTemporaryFolders();
     }
     void openPhoto() {
         services.openFileAnswers.push_back(WritePng(photos, QStringLiteral("photo.png"), 80, 60));
@@ -90,8 +88,6 @@ protected:
         services.waitCursorRuns = 0;
     }
     QString outputPath() const { return out + QStringLiteral("/photo_out.jpg"); }
-    QString photos;
-    QString out;
 };
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST(BrowseNaming, TheSaveDialogStartsInTheOutputFilesFolder) {
 
 TEST_F(SizeAndOutputTest, BrowseToResultPngGivesResultJpgAndStoresTheFolder) {
     open(10, 10);
-    const QString out = MakeTempFolder();
+    out = MakeTempFolder();
     const QString startFolder = dialog->m_outputFolder.chopped(1);  // proposed output's folder
     browseTo(out + QStringLiteral("/result.png"));
     ASSERT_EQ(services.saveFileRequests.size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(SizeAndOutputTest, BrowseToResultPngGivesResultJpgAndStoresTheFolder) {
 }
 
 TEST_F(SizeAndOutputTest, BrowseBeforeAnyPhotoFillsTheFieldButLeavesItDisabled) {
-    const QString out = MakeTempFolder();
+    out = MakeTempFolder();
     browseTo(out + QStringLiteral("/first.jpg"));
     EXPECT_EQ(text(IDC_EDIT_OUTPUT_FILE), out + QStringLiteral("/first.jpg"));
     EXPECT_FALSE(dialog->IsDlgItemEnabled(IDC_EDIT_OUTPUT_FILE));

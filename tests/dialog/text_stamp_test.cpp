@@ -18,9 +18,7 @@ class TextStampTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        photos = MakeTempFolder();
-        out = MakeTempFolder();
-        WriteSetting(Settings::LastOutputFolder, out + u'/');
+        useTemporaryFolders();
         createDialog();
         services.openFileAnswers.push_back(WritePng(photos, QStringLiteral("white.png"), 200, 100, Qt::white));
         click(IDC_BUTTON_OPEN_PHOTO);
@@ -50,8 +48,6 @@ protected:
     }
     QString outputPath() const { return out + QStringLiteral("/white_out.jpg"); }
 
-    QString photos;
-    QString out;
 };
 
 // Pixels clearly of the stamp's colour (JPEG blurs the edges a little).
