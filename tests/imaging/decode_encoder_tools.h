@@ -98,4 +98,19 @@ protected:
     }
 };
 
+// A source of one page, width x height at 96 dpi, decoded as Rgb8 into p.
+inline void ExpectOneRgbPage(imaging::PictureSource& source, int width, int height, imaging::PixelBuffer& p) {
+    ASSERT_EQ(source.Dimensions().size(), 1u);
+    EXPECT_EQ(source.Dimensions()[0].id, imaging::FrameDimensionPage);
+    EXPECT_EQ(source.Dimensions()[0].frameCount, 1u);
+    EXPECT_FLOAT_EQ(source.HorizontalResolution(), 96);
+    EXPECT_FLOAT_EQ(source.VerticalResolution(), 96);
+    int w = 0, h = 0;
+    ASSERT_EQ(source.FrameSize(imaging::FrameDimensionPage, 0, w, h), imaging::Status::Ok);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+    ASSERT_EQ(source.DecodeFrame(imaging::FrameDimensionPage, 0, p), imaging::Status::Ok);
+    EXPECT_EQ(p.layout(), imaging::PixelLayout::Rgb8);
+}
+
 }  // namespace decode_test

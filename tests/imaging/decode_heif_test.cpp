@@ -90,17 +90,8 @@ TEST_F(HeifDecode, HeicAndAvifDecodeAsOnePageAt96Dpi) {
         SCOPED_TRACE(qPrintable(path));
         auto source = Open(path);
         ASSERT_TRUE(source);
-        ASSERT_EQ(source->Dimensions().size(), 1u);
-        EXPECT_EQ(source->Dimensions()[0].id, FrameDimensionPage);
-        EXPECT_EQ(source->Dimensions()[0].frameCount, 1u);
-        EXPECT_FLOAT_EQ(source->HorizontalResolution(), 96);
-        int w = 0, h = 0;
-        ASSERT_EQ(source->FrameSize(FrameDimensionPage, 0, w, h), Status::Ok);
-        EXPECT_EQ(w, 64);
-        EXPECT_EQ(h, 48);
         PixelBuffer p;
-        ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, p), Status::Ok);
-        EXPECT_EQ(p.layout(), PixelLayout::Rgb8);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneRgbPage(*source, 64, 48, p));
         EXPECT_EQ(p.width(), 64);
         ExpectBlocks(p, 6);
         EXPECT_EQ(source->DecodeFrame(FrameDimensionPage, 1, p), Status::InvalidParameter);

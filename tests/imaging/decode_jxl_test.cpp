@@ -33,17 +33,8 @@ TEST_F(JxlDecode, LosslessAndLossyPicturesDecodeAsOnePage) {
     SKIP_WITHOUT_CJXL(lossless);
     auto source = Open(lossless);
     ASSERT_TRUE(source);
-    ASSERT_EQ(source->Dimensions().size(), 1u);
-    EXPECT_EQ(source->Dimensions()[0].id, FrameDimensionPage);
-    EXPECT_EQ(source->Dimensions()[0].frameCount, 1u);
-    EXPECT_FLOAT_EQ(source->VerticalResolution(), 96);
-    int w = 0, h = 0;
-    ASSERT_EQ(source->FrameSize(FrameDimensionPage, 0, w, h), Status::Ok);
-    EXPECT_EQ(w, 64);
-    EXPECT_EQ(h, 48);
     PixelBuffer p;
-    ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, p), Status::Ok);
-    EXPECT_EQ(p.layout(), PixelLayout::Rgb8);
+    ASSERT_NO_FATAL_FAILURE(ExpectOneRgbPage(*source, 64, 48, p));
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(Near(PixelAt(p, 16 + 32 * (i % 2), 12 + 24 * (i / 2)), kBlocks[i], 0));
     EXPECT_TRUE(Near(PixelAt(p, 63, 47), kBlocks[3], 0));
     const auto* jxl = dynamic_cast<const decode::JxlSource*>(source.get());
