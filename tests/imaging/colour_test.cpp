@@ -70,10 +70,10 @@ protected:
     QString Tagged(const QString& name, const Bytes& icc, const std::function<Rgb(int, int)>& colour, int w = 96,
                    int h = 64, bool adobeCmyk = false) {
         const QString path = Path(name);
-        JpegSpec spec;
-        spec.icc = icc;
-        spec.adobeCmyk = adobeCmyk;
-        EXPECT_TRUE(WriteJpeg(path, w, h, colour, spec));
+        TaggedJpeg tagging;
+        tagging.icc = icc;
+        tagging.adobeCmyk = adobeCmyk;
+        EXPECT_TRUE(WriteJpeg(path, w, h, colour, tagging));
         return path;
     }
     QString SweepPicture(const QString& name, const Bytes& icc, bool adobeCmyk = false) {
@@ -175,9 +175,9 @@ TEST_F(Colour, MatchesImageMagick) {
         // leaves the RGB ones alone, so that is compared with the naive
         // reading of the inks.)
         if (c.cmyk) {
-            JpegSpec spec;
-            spec.adobeCmyk = true;
-            ASSERT_TRUE(WriteJpeg(input + ".naive.jpg", 96, 64, [](int x, int y) { return Sweep(x, y, 96, 64); }, spec));
+            TaggedJpeg tagging;
+            tagging.adobeCmyk = true;
+            ASSERT_TRUE(WriteJpeg(input + ".naive.jpg", 96, 64, [](int x, int y) { return Sweep(x, y, 96, 64); }, tagging));
             ASSERT_TRUE(Convert(input + ".naive.jpg", input + ".plain.jpg"));
         } else {
             ASSERT_TRUE(Convert(input, input + ".plain.jpg", 0, 0,
@@ -222,10 +222,10 @@ TEST_F(Colour, ProfileChunksAreJoinedInOrderOrNotAtAll) {
         return Marker{JPEG_APP0 + 2, data};
     };
     auto infoOf = [&](const char* name, std::vector<Marker> markers) {
-        JpegSpec spec;
-        spec.markers = std::move(markers);
+        TaggedJpeg tagging;
+        tagging.markers = std::move(markers);
         const QString path = Path(QString::fromLatin1(name));
-        EXPECT_TRUE(WriteJpeg(path, 8, 8, [](int, int) { return Rgb{1, 2, 3}; }, spec));
+        EXPECT_TRUE(WriteJpeg(path, 8, 8, [](int, int) { return Rgb{1, 2, 3}; }, tagging));
         std::unique_ptr<GpImage> picture;
         EXPECT_EQ(LoadImageFrameForSize(path, 0, 0, 0, picture), Status::Ok);
         return PictureInfoOf(picture.get()).iccProfile;

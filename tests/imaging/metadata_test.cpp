@@ -130,12 +130,12 @@ protected:
 
     // A 120 x 80 photo (as stored) with EXIF, XMP and IPTC.
     QString Photo(const QString& name, int orientation = 1) {
-        JpegSpec spec;
-        spec.markers = {{JPEG_APP0 + 1, WithTag({"Exif\0\0", 6}, SourceExif(folder, orientation))},
+        TaggedJpeg tagging;
+        tagging.markers = {{JPEG_APP0 + 1, WithTag({"Exif\0\0", 6}, SourceExif(folder, orientation))},
                         {JPEG_APP0 + 1, WithTag({"http://ns.adobe.com/xap/1.0/\0", 29}, SourceXmp())},
                         {JPEG_APP0 + 13, WithTag({"Photoshop 3.0\0", 14}, SourceIptc())}};
         const QString path = Path(name);
-        EXPECT_TRUE(WriteJpeg(path, 120, 80, [](int x, int y) { return Sweep(x, y, 120, 80); }, spec));
+        EXPECT_TRUE(WriteJpeg(path, 120, 80, [](int x, int y) { return Sweep(x, y, 120, 80); }, tagging));
         return path;
     }
     Read Converted(const QString& input, int w, int h, metadata::MetadataPolicy policy) {
@@ -234,12 +234,12 @@ TEST_F(Metadata, DamagedBlocksAreDroppedNotFatal) {
     for (std::size_t i = 8; i < scrambled.size(); i += 3) scrambled[i] ^= 0xA5;
     const Bytes junk(500, 0xFF);
     for (const Bytes& exif : {cut, scrambled, junk}) {
-        JpegSpec spec;
-        spec.markers = {{JPEG_APP0 + 1, WithTag({"Exif\0\0", 6}, exif)},
+        TaggedJpeg tagging;
+        tagging.markers = {{JPEG_APP0 + 1, WithTag({"Exif\0\0", 6}, exif)},
                         {JPEG_APP0 + 1, WithTag({"http://ns.adobe.com/xap/1.0/\0", 29}, Bytes(300, '<'))},
                         {JPEG_APP0 + 13, WithTag({"Photoshop 3.0\0", 14}, Bytes(300, 0x1C))}};
         const QString input = Path("damaged.jpg");
-        ASSERT_TRUE(WriteJpeg(input, 64, 48, [](int x, int y) { return Sweep(x, y, 64, 48); }, spec));
+        ASSERT_TRUE(WriteJpeg(input, 64, 48, [](int x, int y) { return Sweep(x, y, 64, 48); }, tagging));
         EXPECT_TRUE(Convert(input, Path("damaged-out.jpg"), 32, 24));
         EXPECT_FALSE(Decoded(Path("damaged-out.jpg")).empty());
     }

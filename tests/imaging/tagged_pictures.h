@@ -102,7 +102,7 @@ struct Marker {
     Bytes data;
 };
 
-struct JpegSpec {
+struct TaggedJpeg {
     Bytes icc;                   // written with jpeg_write_icc_profile
     std::vector<Marker> markers;  // written as they are, after the profile
     bool adobeCmyk = false;      // four inverted inks: stored bytes are R, G, B, 255
@@ -112,7 +112,7 @@ struct JpegSpec {
 // Writes a JPEG of `colour(x, y)`; for Adobe CMYK the RGB value is stored
 // as inverted inks with no black (the naive reading gives it back).
 inline bool WriteJpeg(const QString& path, int width, int height, const std::function<Rgb(int, int)>& colour,
-                      const JpegSpec& spec = {}) {
+                      const TaggedJpeg& tagging = {}) {
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!file) return false;
     jpeg_compress_struct info{};
@@ -122,13 +122,13 @@ inline bool WriteJpeg(const QString& path, int width, int height, const std::fun
     jpeg_stdio_dest(&info, file);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = spec.adobeCmyk ? 4 : 3;
-    info.in_color_space = spec.adobeCmyk ? JCS_CMYK : JCS_RGB;
+    info.input_components = tagging.adobeCmyk ? 4 : 3;
+    info.in_color_space = tagging.adobeCmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, spec.quality, TRUE);
+    jpeg_set_quality(&info, tagging.quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    if (!spec.icc.empty()) jpeg_write_icc_profile(&info, spec.icc.data(), static_cast<unsigned>(spec.icc.size()));
-    for (const Marker& m : spec.markers)
+    if (!tagging.icc.empty()) jpeg_write_icc_profile(&info, tagging.icc.data(), static_cast<unsigned>(tagging.icc.size()));
+    for (const Marker& m : tagging.markers)
         jpeg_write_marker(&info, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * info.input_components);
     while (info.next_scanline < info.image_height) {
@@ -139,7 +139,7 @@ inline bool WriteJpeg(const QString& path, int width, int height, const std::fun
             p[0] = static_cast<JSAMPLE>(c.r);
             p[1] = static_cast<JSAMPLE>(c.g);
             p[2] = static_cast<JSAMPLE>(c.b);
-            if (spec.adobeCmyk) p[3] = 255;
+            if (tagging.adobeCmyk) p[3] = 255;
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
