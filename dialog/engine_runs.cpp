@@ -8,6 +8,7 @@
 #include "dialog/tessaline_dlg.h"
 
 #include "dialog/background_run.h"
+#include "dialog/photo_load.h"
 #include "dialog/progress_bar.h"
 #include "platform/wait_cursor.h"
 #include "resources/resource_ids.h"
@@ -29,24 +30,28 @@ void CTessalineDlg::runEngine(const std::function<void()>& work) {
 }
 
 // The old picture is released first, so two large pictures are never held
-// at once; the preview keeps showing the old one until the new one is ready.
-// A file that cannot be read still becomes the loaded picture, one whose
-// sizes read 0.
+// at once; the preview keeps showing the old one until the new one is ready,
+// or until a first look at a large photo, decoded at the preview's size,
+// shows while the whole frame decodes. A file that cannot be read still
+// becomes the loaded picture, one whose sizes read 0.
 void CTessalineDlg::loadPicture() {
     m_loadedPicture.reset();
     const QString path = m_photoPath;
     QWidget* previewWidget = GetDlgItem(IDC_STATIC_PREVIEW);
     const QSize previewSize = previewWidget ? previewWidget->size() : QSize();
-    std::unique_ptr<imaging::GpImage> picture;
-    QImage preview;
+    LoadedPhoto loaded;
     {
         const WaitCursor waitCursor;
         runEngine([&] {
-            imaging::GdipLoadImageFromFile(path, picture);
-            preview = renderPreview(picture.get(), previewSize);
+            loaded = LoadPhotoWithPreview(path, previewSize, [this, previewWidget](const QImage& look) {
+                CallOnUserInterfaceThread([this, previewWidget, &look] {
+                    previewImage_ = look;
+                    if (previewWidget) previewWidget->update();
+                });
+            });
         });
     }
-    m_loadedPicture = std::move(picture);
-    previewImage_ = std::move(preview);
+    m_loadedPicture = std::move(loaded.picture);
+    previewImage_ = std::move(loaded.preview);
     if (previewWidget) previewWidget->update();
 }

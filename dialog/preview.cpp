@@ -7,28 +7,14 @@
 
 #include "dialog/tessaline_dlg.h"
 
+#include "dialog/photo_load.h"
 #include "dialog/progress_bar.h"
 #include "resources/resource_ids.h"
 
 #include <QPainter>
 #include <QWidget>
 
-QImage CTessalineDlg::renderPreview(imaging::GpImage* picture, QSize size) {
-    if (!picture || size.isEmpty()) return QImage();
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    bool drawn = false;
-    {
-        QPainter painter(&image);
-        std::unique_ptr<imaging::GpGraphics> graphics;
-        if (imaging::GdipCreateFromPainter(&painter, graphics) == imaging::Status::Ok) {
-            imaging::GdipSetInterpolationMode(graphics.get(), imaging::InterpolationMode::HighQualityBicubic);
-            drawn = imaging::GdipDrawImageRectI(graphics.get(), picture, 0, 0, size.width(), size.height()) ==
-                    imaging::Status::Ok;
-        }
-    }
-    return drawn ? image : QImage();
-}
+QImage CTessalineDlg::renderPreview(imaging::GpImage* picture, QSize size) { return RenderPreview(picture, size); }
 
 void CTessalineDlg::RefreshPreview() {
     previewImage_ = QImage();

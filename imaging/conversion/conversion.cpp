@@ -7,6 +7,7 @@
 #include "imaging/gdiplus/encoder_lookup.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace imaging {
 
@@ -53,26 +54,38 @@ void StampText(GpGraphics* graphics, const ConversionInput& in) {
     GdipDrawString(graphics, in.overlayText, -1, font.get(), &layout, nullptr, brush.get());
 }
 
-// The profile and metadata the output carries, for the finished bitmap.
-PictureInfo OutputBlocks(GpBitmap* bitmap, const ConversionInput& in) {
+// The size and resolution an output of `width` x `height` pixels states.
+metadata::OutputFacts FactsFor(std::uint32_t width, std::uint32_t height, float xdpi, float ydpi) {
     metadata::OutputFacts facts;
+    facts.width = static_cast<int>(width);
+    facts.height = static_cast<int>(height);
+    facts.xdpi = JpegDotsPerInch(xdpi);
+    facts.ydpi = JpegDotsPerInch(ydpi);
+    return facts;
+}
+
+metadata::OutputFacts FactsOf(GpBitmap* bitmap) {
     std::uint32_t width = 0, height = 0;
     float xdpi = 0, ydpi = 0;
     GdipGetImageWidth(bitmap, &width);
     GdipGetImageHeight(bitmap, &height);
     GdipGetImageHorizontalResolution(bitmap, &xdpi);
     GdipGetImageVerticalResolution(bitmap, &ydpi);
-    facts.width = static_cast<int>(width);
-    facts.height = static_cast<int>(height);
-    facts.xdpi = JpegDotsPerInch(xdpi);
-    facts.ydpi = JpegDotsPerInch(ydpi);
+    return FactsFor(width, height, xdpi, ydpi);
+}
+
+// The profile and metadata the output carries.
+PictureInfo OutputBlocks(const metadata::OutputFacts& facts, const ConversionInput& in) {
     const PictureInfo& source = PictureInfoOf(in.picture);
     PictureInfo blocks = metadata::OutputMetadata(source, in.metadata, facts);
     if (in.colour == ColourHandling::KeepProfile && !source.profileApplied) blocks.iccProfile = source.iccProfile;
     return blocks;
 }
 
-Status SaveJpeg(GpBitmap* bitmap, const ConversionInput& in) {
+// Saves `image` as the output; `dpi`, when given, is the resolution it is
+// written with instead of its own (on both axes).
+Status SaveJpeg(GpImage* image, const ConversionInput& in, const metadata::OutputFacts& facts,
+                std::optional<float> dpi = std::nullopt) {
     CLSID encoder{};
     // The lookup's result is not tested: with no encoder the identifier
     // stays unset and the save refuses it.
@@ -81,7 +94,37 @@ Status SaveJpeg(GpBitmap* bitmap, const ConversionInput& in) {
     EncoderParameters params{};
     params.Count = 1;
     params.Parameter[0] = {EncoderQuality, 1, EncoderParameterValueType::Long, &quality};
-    return SaveImageToFileWithBlocks(bitmap, in.outputPath, &encoder, &params, OutputBlocks(bitmap, in));
+    if (dpi) return SaveFrameToFileAs(image, *dpi, *dpi, in.outputPath, &encoder, &params, OutputBlocks(facts, in));
+    return SaveImageToFileWithBlocks(image, in.outputPath, &encoder, &params, OutputBlocks(facts, in));
+}
+
+// The frame is already what the output would hold: 24-bit, of the output's
+// size, with no text to stamp, no turn, and no colours left to convert.
+// Drawing it into a bitmap would copy the same bytes (a bicubic pass that
+// keeps the size returns its source exactly).
+bool FrameIsTheOutput(const ConversionInput& in, std::uint32_t photoWidth, std::uint32_t photoHeight) {
+    PixelFormat format = 0;
+    return GdipGetImagePixelFormat(in.picture, &format) == Status::Ok && format == PixelFormat24bppRGB &&
+           photoWidth == static_cast<std::uint32_t>(in.outputWidth) &&
+           photoHeight == static_cast<std::uint32_t>(in.outputHeight) && in.overlayText.isEmpty() &&
+           RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone &&
+           !(in.colour == ColourHandling::ConvertToSrgb && PictureColoursPending(in.picture));
+}
+
+// The conversion of such a frame: what the bitmap would have said about
+// its resolution, and the frame saved as it is.
+ConversionOutcome SaveFrameAsIs(const ConversionInput& in, const std::function<void(ConversionNotice)>& notice) {
+    float dpi = 0;
+    GdipGetImageHorizontalResolution(in.picture, &dpi);
+    // The bitmap's resolution stays at 96 when the picture's is refused.
+    if (!(dpi > 0.0f) || !std::isfinite(dpi)) {
+        notice(ConversionNotice::ResolutionFailed);
+        dpi = 96.0f;
+    }
+    const metadata::OutputFacts facts = FactsFor(static_cast<std::uint32_t>(in.outputWidth),
+                                                 static_cast<std::uint32_t>(in.outputHeight), dpi, dpi);
+    return SaveJpeg(in.picture, in, facts, dpi) == Status::Ok ? ConversionOutcome::Saved
+                                                               : ConversionOutcome::SaveFailed;
 }
 
 }  // namespace
@@ -99,6 +142,10 @@ ConversionResult ConvertPicture(const ConversionInput& in, const std::function<v
     GdipGetImageHeight(in.picture, &photoHeight);
     if (const std::optional<ConversionOutcome> invalid = CheckOutputSize(in.outputWidth, in.outputHeight)) {
         result.outcome = *invalid;
+        return result;
+    }
+    if (FrameIsTheOutput(in, photoWidth, photoHeight)) {
+        result.outcome = SaveFrameAsIs(in, notice);
         return result;
     }
     // A bitmap that cannot be made still exists; its failure shows in the
@@ -136,7 +183,8 @@ ConversionResult ConvertPicture(const ConversionInput& in, const std::function<v
     if (rotateFlip && GdipImageRotateFlip(bitmap.get(), *rotateFlip) != Status::Ok)
         notice(ConversionNotice::RotateFlipFailed);
 
-    result.outcome = SaveJpeg(bitmap.get(), in) == Status::Ok ? ConversionOutcome::Saved : ConversionOutcome::SaveFailed;
+    result.outcome =
+        SaveJpeg(bitmap.get(), in, FactsOf(bitmap.get())) == Status::Ok ? ConversionOutcome::Saved : ConversionOutcome::SaveFailed;
     return result;
 }
 

@@ -64,6 +64,13 @@ Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* enc
 
 Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSID* encoder,
                                  const EncoderParameters* params, const PictureInfo& blocks) {
+    const float xdpi = image ? image->data().xdpi : 0.0f;
+    const float ydpi = image ? image->data().ydpi : 0.0f;
+    return SaveFrameToFileAs(image, xdpi, ydpi, path, encoder, params, blocks);
+}
+
+Status SaveFrameToFileAs(GpImage* image, float xdpi, float ydpi, const QString& path, const CLSID* encoder,
+                         const EncoderParameters* params, const PictureInfo& blocks) {
     const PixelBuffer* frame = FrameOf(image);
     if (!frame || !encoder || path.isEmpty()) return Status::InvalidParameter;
     if (!(*encoder == kJpegEncoder)) return Status::FileNotFound;  // no such encoder
@@ -72,8 +79,8 @@ Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSI
     JpegSettings settings;
     // libjpeg's own bounds: below 1 is 1, above 100 is 100.
     settings.quality = static_cast<int>(std::clamp<std::uint32_t>(quality, 1, 100));
-    settings.xdpi = JpegDotsPerInch(image->data().xdpi);
-    settings.ydpi = JpegDotsPerInch(image->data().ydpi);
+    settings.xdpi = JpegDotsPerInch(xdpi);
+    settings.ydpi = JpegDotsPerInch(ydpi);
     AtomicFile file;
     if (!file.Open(path)) return Status::Win32Error;
     if (!WriteJpeg(*frame, settings, file.stream(), blocks)) return Status::Win32Error;

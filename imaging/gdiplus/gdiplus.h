@@ -39,6 +39,7 @@ enum class Unit : int { World = 0, Display = 1, Pixel = 2, Point = 3, Inch = 4, 
 
 using PixelFormat = std::int32_t;
 constexpr PixelFormat PixelFormat24bppRGB = 0x00021808;
+constexpr PixelFormat PixelFormat32bppARGB = 0x0026200A;
 
 using ARGB = std::uint32_t;
 
@@ -159,8 +160,17 @@ Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWi
 // Otherwise as LoadImageFrameForSize.
 Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
                             int outHeight, std::unique_ptr<GpImage>& image);
+// Beyond the classic set: the window's first look at a picture, frame 0
+// loaded for a caller that shows it at minWidth x minHeight (a JPEG
+// decodes at a fraction of its size for it), colours converted as
+// GdipLoadImageFromFile does. `whole` tells that the frame came out at its
+// full size: the picture is then the one GdipLoadImageFromFile would load.
+Status LoadImageFirstLook(const QString& path, int minWidth, int minHeight, std::unique_ptr<GpImage>& image,
+                          bool& whole);
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width);
 Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height);
+// 24bppRGB for opaque frames, 32bppARGB for frames with transparency.
+Status GdipGetImagePixelFormat(const GpImage* image, PixelFormat* format);
 Status GdipGetImageHorizontalResolution(const GpImage* image, float* dpi);
 Status GdipGetImageVerticalResolution(const GpImage* image, float* dpi);
 Status GdipImageGetFrameDimensionsCount(const GpImage* image, std::uint32_t* count);
@@ -198,6 +208,12 @@ Status GdipSaveImageToFile(GpImage* image, const QString& path, const CLSID* enc
 // The same, writing `blocks` (profile, EXIF, XMP, IPTC) into the JPEG.
 Status SaveImageToFileWithBlocks(GpImage* image, const QString& path, const CLSID* encoder,
                                  const EncoderParameters* params, const PictureInfo& blocks);
+
+// Beyond the classic set: the same for a picture's active frame written at
+// the resolution given rather than its own, so that a conversion that
+// leaves the frame's pixels as they are saves them without a copy.
+Status SaveFrameToFileAs(GpImage* image, float xdpi, float ydpi, const QString& path, const CLSID* encoder,
+                         const EncoderParameters* params, const PictureInfo& blocks);
 
 // Beyond the classic set: colours and metadata. A picture loaded from a
 // file tagged with an ICC profile (other than sRGB) keeps its frame in the

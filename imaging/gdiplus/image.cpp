@@ -3,6 +3,8 @@
 // rotating or flipping in place.
 #include "imaging/gdiplus/gdiplus_objects.h"
 #include "imaging/decode/open_picture_source.h"
+#include "imaging/core/parallel.h"
+#include "imaging/scale/band_relay.h"
 #include "imaging/scale/resample_stream.h"
 #include "imaging/rotate/rotate_flip.h"
 
@@ -40,6 +42,19 @@ void AdoptSource(ImageData& data, std::unique_ptr<PictureSource> source, const G
     data.coloursPending = data.sourceColour != nullptr;
     data.source = std::move(source);
     data.valid = true;
+}
+
+// Decodes a frame into the resampler. When `overlap` (the rows are
+// scaled, not merely copied) and there is a second core, the resampler
+// works on a relay thread while this one decodes.
+Status DecodeInto(PictureSource& source, const GUID& dimension, std::uint32_t frame, int minWidth, int minHeight,
+                  StreamingResampler& sink, bool overlap) {
+    if (!overlap || WorkerCount() < 2) return source.DecodeFrameRows(dimension, frame, minWidth, minHeight, sink);
+    BandRelay relay(sink);
+    Status status = source.DecodeFrameRows(dimension, frame, minWidth, minHeight, relay);
+    const bool taken = relay.Finish();
+    if (status == Status::Ok && !taken) status = Status::Aborted;
+    return status;
 }
 
 }  // namespace
@@ -81,8 +96,9 @@ Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWid
     StreamingResampler sink(outWidth, outHeight);
     // 0 x 0 decodes in full, as for LoadImageFrameForSize.
     const bool shrinkable = minWidth > 0 && minHeight > 0;
-    Status status = source->DecodeFrameRows(first.id, frame, shrinkable ? std::max(minWidth, outWidth) : fullWidth,
-                                            shrinkable ? std::max(minHeight, outHeight) : fullHeight, sink);
+    const bool sameSize = outWidth == fullWidth && outHeight == fullHeight;
+    Status status = DecodeInto(*source, first.id, frame, shrinkable ? std::max(minWidth, outWidth) : fullWidth,
+                               shrinkable ? std::max(minHeight, outHeight) : fullHeight, sink, !sameSize);
     if (status == Status::Ok) status = sink.Take(data->frame);
     if (status == Status::Ok)
         AdoptSource(*data, std::move(source), first.id, frame);
@@ -99,6 +115,22 @@ Status GdipLoadImageFromFile(const QString& path, std::unique_ptr<GpImage>& imag
     return status;
 }
 
+Status LoadImageFirstLook(const QString& path, int minWidth, int minHeight, std::unique_ptr<GpImage>& image,
+                          bool& whole) {
+    whole = false;
+    const Status status = LoadImageFrameForSize(path, 0, std::max(1, minWidth), std::max(1, minHeight), image);
+    image->data().convertOnLoad = true;
+    ConvertPictureColours(image.get());
+    if (status != Status::Ok) return status;
+    // Only a size the decoder states can prove the frame whole (a metafile
+    // is drawn at any size it is asked for).
+    ImageData& data = image->data();
+    int width = 0, height = 0;
+    whole = data.source->FrameSize(data.activeDimension, data.activeIndex, width, height) == Status::Ok &&
+            width == data.frame.width() && height == data.frame.height();
+    return status;
+}
+
 Status GdipGetImageWidth(const GpImage* image, std::uint32_t* width) {
     if (!width) return Status::InvalidParameter;
     const PixelBuffer* frame = FrameOf(image);
@@ -110,6 +142,13 @@ Status GdipGetImageHeight(const GpImage* image, std::uint32_t* height) {
     if (!height) return Status::InvalidParameter;
     const PixelBuffer* frame = FrameOf(image);
     *height = frame ? static_cast<std::uint32_t>(frame->height()) : 0;
+    return frame ? Status::Ok : Status::InvalidParameter;
+}
+
+Status GdipGetImagePixelFormat(const GpImage* image, PixelFormat* format) {
+    if (!format) return Status::InvalidParameter;
+    const PixelBuffer* frame = FrameOf(image);
+    *format = !frame ? 0 : frame->layout() == PixelLayout::Rgb8 ? PixelFormat24bppRGB : PixelFormat32bppARGB;
     return frame ? Status::Ok : Status::InvalidParameter;
 }
 

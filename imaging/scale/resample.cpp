@@ -60,6 +60,15 @@ PixelTaps TapsFor(double centre, double filterScale, int lo, int hi) {
     return taps;
 }
 
+bool IsCopy(const AxisWeights& axis) {
+    if (axis.taps != 1) return false;
+    for (std::size_t i = 0; i < axis.start.size(); ++i) {
+        if (axis.weights[i] != 1.0f) return false;
+        if (i > 0 && axis.start[i] != axis.start[i - 1] + 1) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 AxisWeights ComputeAxisWeights(int srcBegin, int srcLength, int dstLength, int first, int count) {
@@ -89,6 +98,7 @@ AxisWeights ComputeAxisWeights(int srcBegin, int srcLength, int dstLength, int f
         for (std::size_t k = 0; k < t.weights.size(); ++k)
             w[static_cast<std::size_t>(t.first - start) + k] = static_cast<float>(t.weights[k]);
     }
+    axis.copy = IsCopy(axis);
     return axis;
 }
 
@@ -185,10 +195,27 @@ void HorizontalComposite(const float* acc, int accOrigin, const AxisWeights& ax,
 
 }  // namespace
 
+namespace {
+
+// The rounding HorizontalRgb does, for a copy axis: acc's samples from
+// column `from` are the output's.
+void RoundRow(const float* acc, std::size_t from, std::uint8_t* out, int count) {
+    const float* p = acc + from * 3;
+    const std::size_t n = static_cast<std::size_t>(count) * 3;
+    for (std::size_t i = 0; i < n; ++i) out[i] = RoundToByte(p[i]);
+}
+
+}  // namespace
+
 void ScaleOneRow(PixelLayout layout, const std::uint8_t* const* rows, const float* weights, int taps,
                  std::size_t span, const AxisWeights& horizontal, int spanBegin, float* acc, std::uint8_t* out,
                  int outWidth) {
     const bool alpha = layout == PixelLayout::Rgba8;
+    const std::size_t from = horizontal.copy ? static_cast<std::size_t>(horizontal.start.front() - spanBegin) : 0;
+    if (!alpha && horizontal.copy && taps == 1 && weights[0] == 1.0f) {
+        std::memcpy(out, rows[0] + from * 3, static_cast<std::size_t>(outWidth) * 3);
+        return;
+    }
     bool first = true;
     for (int k = 0; k < taps; ++k) {
         if (weights[k] == 0.0f) continue;
@@ -202,6 +229,8 @@ void ScaleOneRow(PixelLayout layout, const std::uint8_t* const* rows, const floa
     if (first) std::fill(acc, acc + span * (alpha ? 4 : 3), 0.0f);
     if (alpha) {
         HorizontalComposite(acc, spanBegin, horizontal, out, outWidth);
+    } else if (horizontal.copy) {
+        RoundRow(acc, from, out, outWidth);
     } else {
         HorizontalRgb(acc, spanBegin, horizontal, out, outWidth);
     }

@@ -38,10 +38,15 @@ Status ResampleBicubic(const PixelBuffer& src, const IntRect& srcRect, PixelBuff
 
 // The weights one axis uses: output pixel i reads `taps` consecutive source
 // indices from start[i], weighted by weights[i * taps + k].
+// `copy` is set when every output pixel reads exactly one source index,
+// weighted 1, the next index after its neighbour's (an axis whose length
+// does not change): scaling it in floats gives back the very bytes, so the
+// row functions copy it instead.
 struct AxisWeights {
     int taps = 0;
     std::vector<int> start;
     std::vector<float> weights;
+    bool copy = false;
 };
 
 // Weights for the output pixels [first, first + count) of an axis mapping
@@ -55,7 +60,9 @@ void SourceSpan(const AxisWeights& horizontal, int& begin, int& end);
 // vertical window of this output row), already advanced to column
 // spanBegin and `span` columns long; weights[k] are its vertical weights.
 // `acc` holds span * channels + 1 floats. Opaque rows are written to `out`;
-// straight-alpha rows are composited over what `out` holds.
+// straight-alpha rows are composited over what `out` holds. An opaque row
+// whose axes are copies (one vertical tap of weight 1, a copy horizontal
+// axis) is copied byte for byte.
 void ScaleOneRow(PixelLayout layout, const std::uint8_t* const* rows, const float* weights, int taps,
                  std::size_t span, const AxisWeights& horizontal, int spanBegin, float* acc, std::uint8_t* out,
                  int outWidth);

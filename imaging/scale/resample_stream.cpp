@@ -28,8 +28,11 @@ bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
     // batches, at latest once kBatchRows rows have come since the last
     // batch, so the rows of every waiting output row are still among the
     // last taps + kBatchRows.
+    // A frame that keeps its size goes straight into the output, row by
+    // row: the scaled rows would be the same bytes.
+    copyRows_ = horizontal_.copy && vertical_.copy && layout == PixelLayout::Rgb8;
     ringRows_ = vertical_.taps + kBatchRows;
-    ring_.assign(rowBytes_ * static_cast<std::size_t>(ringRows_), 0);
+    if (!copyRows_) ring_.assign(rowBytes_ * static_cast<std::size_t>(ringRows_), 0);
     // White, as the bitmap a picture is drawn into: transparency shows it.
     if (!out_.Allocate(outWidth_, outHeight_, PixelLayout::Rgb8)) {
         failed_ = true;
@@ -47,7 +50,13 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
     }
     const std::size_t offset = static_cast<std::size_t>(spanBegin_) * static_cast<std::size_t>(BytesPerPixel(layout_));
     for (int i = 0; i < count; ++i) {
-        AddRow(data + stride * static_cast<std::size_t>(i) + offset);
+        const std::uint8_t* row = data + stride * static_cast<std::size_t>(i) + offset;
+        if (copyRows_) {
+            std::memcpy(out_.row(received_), row, static_cast<std::size_t>(outWidth_) * 3);
+            nextOut_ = ++received_;
+        } else {
+            AddRow(row);
+        }
     }
     return true;
 }
@@ -67,7 +76,8 @@ void StreamingResampler::EmitReady() {
     int end = nextOut_;
     while (end < outHeight_ && vertical_.start[static_cast<std::size_t>(end)] + taps <= received_) ++end;
     const int first = nextOut_;
-    ParallelFor(end - first, 8, [this, first](int begin, int stop) {
+    const int threads = threads_ > 0 ? threads_ : WorkerCount();
+    ParallelFor(end - first, 8, threads, [this, first](int begin, int stop) {
         std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
         std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
         for (int r = first + begin; r < first + stop; ++r) EmitRow(r, acc.data(), window.data());

@@ -22,6 +22,11 @@ public:
     bool Begin(int width, int height, PixelLayout layout) override;
     bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override;
 
+    // The threads each batch of output rows is spread over: all the cores
+    // by default; 1 when the rows arrive through a BandRelay, whose thread
+    // then scales while the decoder's thread decodes.
+    void SetThreads(int threads) { threads_ = threads; }
+
     // The scaled picture (Rgb8) once every source row has arrived;
     // GenericError while rows are missing or after a refused call.
     Status Take(PixelBuffer& out);
@@ -35,6 +40,7 @@ private:
 
     int outWidth_;
     int outHeight_;
+    int threads_ = 0;  // 0: WorkerCount()
     bool failed_ = false;
     bool begun_ = false;
     int sourceHeight_ = 0;
@@ -44,6 +50,7 @@ private:
     int spanBegin_ = 0;
     std::size_t span_ = 0;       // source columns kept of every row
     std::size_t rowBytes_ = 0;   // bytes kept of every row
+    bool copyRows_ = false;  // both axes are copies: rows go straight to out_
     int ringRows_ = 0;
     std::vector<std::uint8_t> ring_;  // the last ringRows_ source rows
     int received_ = 0;  // source rows seen
