@@ -76,8 +76,7 @@ void StreamingResampler::EmitReady() {
     int end = nextOut_;
     while (end < outHeight_ && vertical_.start[static_cast<std::size_t>(end)] + taps <= received_) ++end;
     const int first = nextOut_;
-    const int threads = threads_ > 0 ? threads_ : WorkerCount();
-    ParallelFor(end - first, 8, threads, [this, first](int begin, int stop) {
+    ParallelFor(end - first, 8, [this, first](int begin, int stop) {
         std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
         std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
         for (int r = first + begin; r < first + stop; ++r) EmitRow(r, acc.data(), window.data());

@@ -22,11 +22,6 @@ public:
     bool Begin(int width, int height, PixelLayout layout) override;
     bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override;
 
-    // The threads each batch of output rows is spread over: all the cores
-    // by default; 1 when the rows arrive through a BandRelay, whose thread
-    // then scales while the decoder's thread decodes.
-    void SetThreads(int threads) { threads_ = threads; }
-
     // The scaled picture (Rgb8) once every source row has arrived;
     // GenericError while rows are missing or after a refused call.
     Status Take(PixelBuffer& out);
@@ -40,7 +35,6 @@ private:
 
     int outWidth_;
     int outHeight_;
-    int threads_ = 0;  // 0: WorkerCount()
     bool failed_ = false;
     bool begun_ = false;
     int sourceHeight_ = 0;
