@@ -79,4 +79,9 @@ run_one() {
 export -f run_one gather_shared formats_of
 export root build seconds corpus work
 
-printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I{} bash -c 'run_one {}'
+mkdir -p "$work"
+status=0
+printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I{} bash -c 'run_one {}' | tee "$work/summary" || status=1
+passed=$(grep -c ': ok,' "$work/summary" || true)
+echo "fuzz: $passed passed, $((${#targets[@]} - passed)) failed"
+exit $status
