@@ -42,8 +42,7 @@ fi
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
 work="$build/fuzz-work"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+source "$root/scripts/sanitizer-env.sh"
 export QT_QPA_PLATFORM=offscreen
 
 # Copies the shared corpus files of the target's formats (and, for the
