@@ -9,6 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESS_SANITIZE_BUILD_DIR:-$root/build-sanitize}
+"$root/scripts/setup-debian.sh"
 CC=clang CXX=clang++ TESS_BUILD_DIR=$build "$root/scripts/build.sh" -DTESS_SANITIZE=ON -DTESS_FUZZ=ON "$@"
 
 source "$root/scripts/sanitizer-env.sh"

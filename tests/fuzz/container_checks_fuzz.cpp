@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 

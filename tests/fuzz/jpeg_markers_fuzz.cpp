@@ -5,6 +5,7 @@
 #include "imaging/decode/jpeg_markers.h"
 #include "tests/fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
