@@ -19,6 +19,9 @@ packages=(
   libgtest-dev libgmock-dev imagemagick icc-profiles-free
   # encoders the decoder tests run to make HEIC, AVIF and JPEG XL files
   libheif-examples libavif-bin libjxl-tools
+  # the sanitizer build and the fuzz targets: clang with its sanitizer and
+  # libFuzzer runtimes, and llvm-symbolizer for readable reports
+  clang libclang-rt-14-dev llvm-14
   # fonts for the interface, the shipped languages and stamped text: Latin,
   # Cyrillic, Greek and many more scripts in regular, bold and italic (Noto,
   # DejaVu), Chinese, Japanese and Korean in regular and bold (Noto CJK), and

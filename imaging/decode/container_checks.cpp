@@ -96,12 +96,13 @@ bool BmpPixelDataComplete(QIODevice& device) {
     } else {
         return true;
     }
-    std::uint64_t needed = 0;
-    if (compression == 0 || compression == 3 || compression == 6)
-        needed = (width * bits + 31) / 32 * 4 * height;
-    else
-        needed = imageSize;
-    return dataOffset + needed <= static_cast<std::uint64_t>(device.size());
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(device.size());
+    if (dataOffset > fileSize) return false;
+    const std::uint64_t available = fileSize - dataOffset;
+    if (compression != 0 && compression != 3 && compression != 6) return imageSize <= available;
+    // Rows times height can pass 64 bits for absurd sizes: compare by division.
+    const std::uint64_t rowBytes = (width * bits + 31) / 32 * 4;
+    return height == 0 || rowBytes <= available / height;
 }
 
 }  // namespace imaging::decode

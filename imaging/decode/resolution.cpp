@@ -7,7 +7,9 @@ namespace imaging::decode {
 float TidyDpi(double dpi) {
     if (!std::isfinite(dpi) || dpi <= 0 || dpi > 1e6) return kDefaultDpi;
     const double whole = std::round(dpi);
-    return static_cast<float>(std::fabs(dpi - whole) < 0.02 ? whole : dpi);
+    const float tidy = static_cast<float>(std::fabs(dpi - whole) < 0.02 ? whole : dpi);
+    // A resolution that rounds (or, as a float, underflows) to zero states nothing usable.
+    return tidy > 0 ? tidy : kDefaultDpi;
 }
 
 float DpiFromDotsPerMeter(int dotsPerMeter) {

@@ -22,7 +22,7 @@ void EmfPlayer::PlayGradientFill(ByteReader& r) {
     const std::uint32_t vertices = r.U32();
     const std::uint32_t shapes = r.U32();
     const std::uint32_t mode = r.U32();
-    if (r.failed() || mode > kTriangle || !r.Has(vertices, 16)) return;
+    if (r.failed() || (mode != kRectH && mode != kRectV && mode != kTriangle) || !r.Has(vertices, 16)) return;
     std::vector<Vertex> v;
     v.reserve(vertices);
     for (std::uint32_t i = 0; i < vertices; ++i) {

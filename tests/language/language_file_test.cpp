@@ -177,7 +177,7 @@ TEST_F(LanguageFileTest, OverLongValuesAreCutAtACharacterBoundary) {
 
 TEST_F(LanguageFileTest, InvalidBytesBecomeReplacementCharacters) {
     load(QStringLiteral("English_utf-8.ini"), "[DIALOG]\nIDC_BUTTON_CONVERT=a\xFF\xFE" "b\xE2\x82\n", QStringLiteral("English_utf-8"));
-    const QString r(QChar(QChar::ReplacementCharacter));
+    const QString r{QChar(QChar::ReplacementCharacter)};
     EXPECT_EQ(convertText(), QStringLiteral("a") + r + r + u'b' + r);
 }
 
