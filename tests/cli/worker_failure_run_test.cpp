@@ -33,7 +33,7 @@ TEST(ConvertWithFailingWorker, NamesTheReasonAndGoesOnWithTheNextFile) {
     process.setProcessEnvironment(environment);
     QElapsedTimer timer;
     timer.start();
-    process.start(QStringLiteral(TESS_CONVERT_PATH), {"crash.jpg", "hang.jpg", "good.png", "-o", "out", "-j", "1"});
+    process.start(QStringLiteral(TESS_CONVERT_PATH), {"crash.jpg", "hang.jpg", "good.png", "-o", "out", "--jobs", "1"});
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_LT(timer.elapsed(), 10000);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);

@@ -47,7 +47,7 @@ TEST_F(WorkerFailureTest, ACrashOrAHangIsAnUnreadablePhotoAndTheWindowGoesOn) {
     open(WritePng(photos, QStringLiteral("first.png"), 64, 48));
     useFaultyWorker();
     qputenv("TESS_DECODER_TIME_LIMIT_MS", "700");
-    for (const QByteArray name : {QByteArray("crash"), QByteArray("hang")}) {
+    for (const QByteArray& name : {QByteArray("crash"), QByteArray("hang")}) {
         services.messageBoxes.clear();
         const QString path = fault(name);
         QElapsedTimer timer;
