@@ -135,8 +135,12 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const Q
         return r;
     }
     std::unique_ptr<imaging::GpImage> picture;
+    imaging::sandbox::ClearWorkerFailure();
     if (const imaging::Status loaded = Load(o, input, picture); loaded != imaging::Status::Ok) {
-        error(QStringLiteral("cannot read this picture (or frame %1 of it): %2").arg(o.frame).arg(StatusReason(loaded)));
+        // A worker that failed says more than the status it became.
+        QString why = WorkerFailureReason(imaging::sandbox::LastWorkerFailure());
+        if (why.isEmpty()) why = StatusReason(loaded);
+        error(QStringLiteral("cannot read this picture (or frame %1 of it): %2").arg(o.frame).arg(why));
         return r;
     }
     std::uint32_t pw = 0, ph = 0;

@@ -57,3 +57,16 @@ QString StatusReason(imaging::Status status) {
     default: return QStringLiteral("error %1").arg(static_cast<int>(status));
     }
 }
+
+QString WorkerFailureReason(const imaging::sandbox::WorkerFailure& failure) {
+    using imaging::sandbox::WorkerFailureKind;
+    switch (failure.kind) {
+    case WorkerFailureKind::None: break;
+    case WorkerFailureKind::NotStarted: return QStringLiteral("the decoder program could not be started");
+    case WorkerFailureKind::Crashed: return QStringLiteral("the decoder crashed (signal %1)").arg(failure.signal);
+    case WorkerFailureKind::TimedOut: return QStringLiteral("the decoder took longer than %1 s").arg(failure.seconds);
+    case WorkerFailureKind::OutOfMemory: return QStringLiteral("the picture needs more memory than allowed");
+    case WorkerFailureKind::BrokenReply: return QStringLiteral("the decoder sent a reply that makes no sense");
+    }
+    return {};
+}

@@ -3,6 +3,7 @@
 // words for files it cannot open or write, and the decoder's status in words.
 
 #include "imaging/core/status.h"
+#include "imaging/sandbox/worker_failure.h"
 
 #include <QString>
 
@@ -14,3 +15,5 @@ QString ReadProblem(const QString& path);
 QString WriteProblem(const QString& path);
 // A decoder's or encoder's status in words.
 QString StatusReason(imaging::Status status);
+// Why the decoding worker failed, in words; empty when it did not.
+QString WorkerFailureReason(const imaging::sandbox::WorkerFailure& failure);

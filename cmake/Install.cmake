@@ -40,6 +40,13 @@ if(TARGET tessaline)
   endforeach()
 endif()
 
+# Every picture is decoded by tessaline-decoder, a worker process found next
+# to the window's program; tessaline-convert in the bin folder finds it here
+# through the relative path imaging/sandbox/ is built with.
+if(TARGET tessaline-decoder)
+  install(TARGETS tessaline-decoder RUNTIME DESTINATION ${TESS_PROGRAM_DIR})
+endif()
+
 if(TARGET tessaline-convert)
   install(TARGETS tessaline-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

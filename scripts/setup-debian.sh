@@ -12,6 +12,9 @@ packages=(
   libheif-dev libjxl-dev
   # colour management and metadata
   liblcms2-dev libexiv2-dev
+  # the decoding worker's system-call filter (Landlock comes with the
+  # kernel headers of linux-libc-dev)
+  libseccomp-dev
   # picture formats Qt reads through plugins (GIF, ICO, TIFF, WebP ...)
   qt6-image-formats-plugins
   # tests (the colour tests compare with ImageMagick and read the sRGB

@@ -2,7 +2,7 @@
 // frame list and frame selection, creating 24-bit bitmaps, resolution, and
 // rotating or flipping in place.
 #include "imaging/gdiplus/gdiplus_objects.h"
-#include "imaging/decode/open_picture_source.h"
+#include "imaging/sandbox/sandboxed_source.h"
 #include "imaging/core/parallel.h"
 #include "imaging/scale/band_relay.h"
 #include "imaging/scale/resample_stream.h"
@@ -57,41 +57,57 @@ Status DecodeInto(PictureSource& source, const GUID& dimension, std::uint32_t fr
     return status;
 }
 
-}  // namespace
-
-Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
-                             std::unique_ptr<GpImage>& image) {
-    auto data = std::make_unique<ImageData>();
-    std::unique_ptr<PictureSource> source;
-    Status status = OpenPictureSource(path, DecodeLimits{}, source);
+// Every picture is decoded in a worker process (sandbox/): a decoder that
+// crashes or hangs on a hostile file fails the load, never the program.
+Status OpenSource(const QString& path, std::uint32_t frame, std::unique_ptr<PictureSource>& source) {
+    Status status = OpenSandboxedPictureSource(path, DecodeLimits{}, source);
     if (status == Status::Ok && (!source || source->Dimensions().empty() ||
                                  source->Dimensions().front().frameCount == 0))
         status = Status::UnknownImageFormat;
     if (status == Status::Ok && frame >= source->Dimensions().front().frameCount) status = Status::InvalidParameter;
-    if (status == Status::Ok) {
-        const FrameDimension first = source->Dimensions().front();
-        status = (minWidth > 0 && minHeight > 0)
-                     ? source->DecodeFrameForSize(first.id, frame, minWidth, minHeight, data->frame)
-                     : source->DecodeFrame(first.id, frame, data->frame);
-        if (status == Status::Ok && data->frame.empty()) status = Status::GenericError;
-        if (status == Status::Ok) AdoptSource(*data, std::move(source), first.id, frame);
-    }
-    if (status != Status::Ok) data = std::make_unique<ImageData>();
+    return status;
+}
+
+// The frame decoded whole from an open source.
+Status DecodeWhole(std::unique_ptr<PictureSource> source, std::uint32_t frame, int minWidth, int minHeight,
+                   std::unique_ptr<GpImage>& image) {
+    auto data = std::make_unique<ImageData>();
+    const FrameDimension first = source->Dimensions().front();
+    Status status = (minWidth > 0 && minHeight > 0)
+                        ? source->DecodeFrameForSize(first.id, frame, minWidth, minHeight, data->frame)
+                        : source->DecodeFrame(first.id, frame, data->frame);
+    if (status == Status::Ok && data->frame.empty()) status = Status::GenericError;
+    if (status == Status::Ok)
+        AdoptSource(*data, std::move(source), first.id, frame);
+    else
+        data = std::make_unique<ImageData>();
     image = std::make_unique<GpImage>(std::move(data));
     return status;
+}
+
+Status Failed(Status status, std::unique_ptr<GpImage>& image) {
+    image = MakeFailedImage();
+    return status;
+}
+
+}  // namespace
+
+Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
+                             std::unique_ptr<GpImage>& image) {
+    std::unique_ptr<PictureSource> source;
+    if (const Status status = OpenSource(path, frame, source); status != Status::Ok) return Failed(status, image);
+    return DecodeWhole(std::move(source), frame, minWidth, minHeight, image);
 }
 
 Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
                             int outHeight, std::unique_ptr<GpImage>& image) {
     std::unique_ptr<PictureSource> source;
-    if (outWidth <= 0 || outHeight <= 0 || OpenPictureSource(path, DecodeLimits{}, source) != Status::Ok || !source ||
-        source->Dimensions().empty() || frame >= source->Dimensions().front().frameCount)
-        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    if (const Status status = OpenSource(path, frame, source); status != Status::Ok) return Failed(status, image);
     const FrameDimension first = source->Dimensions().front();
     int fullWidth = 0, fullHeight = 0;
-    if (source->FrameSize(first.id, frame, fullWidth, fullHeight) != Status::Ok || outWidth > fullWidth ||
-        outHeight > fullHeight)
-        return LoadImageFrameForSize(path, frame, minWidth, minHeight, image);
+    if (outWidth <= 0 || outHeight <= 0 || source->FrameSize(first.id, frame, fullWidth, fullHeight) != Status::Ok ||
+        outWidth > fullWidth || outHeight > fullHeight)
+        return DecodeWhole(std::move(source), frame, minWidth, minHeight, image);
     auto data = std::make_unique<ImageData>();
     StreamingResampler sink(outWidth, outHeight);
     // 0 x 0 decodes in full, as for LoadImageFrameForSize.

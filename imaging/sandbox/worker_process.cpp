@@ -1,0 +1,159 @@
+#include "imaging/sandbox/worker_process.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace imaging::sandbox {
+namespace {
+
+constexpr const char* kProgramName = "tessaline-decoder";
+
+QString ExecutableFolder() {
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+}
+
+bool IsProgram(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+// Descriptors the worker inherits are moved above the standard ones and the
+// two fixed numbers, so that the dup2 onto them never meets itself.
+UniqueFd Lifted(int fd) { return UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, 10)); }
+
+std::vector<std::string> ArgumentsFor(const QString& program, const WorkerArguments& a) {
+    return {QFile::encodeName(program).toStdString(), std::to_string(a.limits.maxPixels),
+            std::to_string(a.limits.maxBytes), std::to_string(a.limits.maxSide), std::to_string(a.threads)};
+}
+
+// The worker's environment: ours, and in a sanitizer build no leak check in
+// the worker (LeakSanitizer stops the process with ptrace at exit, which the
+// worker's filter forbids).
+std::vector<std::string> EnvironmentForWorker() {
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
+#if defined(__SANITIZE_ADDRESS__)
+    bool found = false;
+    for (std::string& entry : env) {
+        if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
+            entry += ":detect_leaks=0";
+            found = true;
+        }
+    }
+    if (!found) env.emplace_back("ASAN_OPTIONS=detect_leaks=0");
+#endif
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+QString FindWorkerProgram() {
+    const QByteArray fromEnvironment = qgetenv("TESS_DECODER");
+    if (!fromEnvironment.isEmpty()) {
+        const QString path = QFile::decodeName(fromEnvironment);
+        return IsProgram(path) ? path : QString();
+    }
+    const QDir here(ExecutableFolder());
+    const QString candidates[] = {
+        here.filePath(QLatin1String(kProgramName)),
+        here.filePath(QStringLiteral(TESS_DECODER_FROM_BIN "/") + QLatin1String(kProgramName)),
+        here.filePath(QStringLiteral("../decoder/") + QLatin1String(kProgramName)),
+    };
+    for (const QString& candidate : candidates)
+        if (IsProgram(candidate)) return QDir::cleanPath(candidate);
+    return {};
+}
+
+WorkerProcess::~WorkerProcess() {
+    socket_.Reset();
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
+    }
+}
+
+bool WorkerProcess::Start(const QString& program, int pictureFd, const WorkerArguments& arguments) {
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return false;
+    UniqueFd ours(ends[0]);
+    const UniqueFd theirs = Lifted(ends[1]);
+    ::close(ends[1]);
+    const UniqueFd picture = Lifted(pictureFd);
+    if (!theirs.valid() || !picture.valid()) return false;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, theirs.get(), kSocketFd);
+    posix_spawn_file_actions_adddup2(&actions, picture.get(), kPictureFd);
+    std::vector<std::string> args = ArgumentsFor(program, arguments);
+    std::vector<std::string> env = EnvironmentForWorker();
+    std::vector<char*> argv = Pointers(args);
+    std::vector<char*> envp = Pointers(env);
+    pid_t pid = -1;
+    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) return false;
+    pid_ = pid;
+    socket_ = std::move(ours);
+    return true;
+}
+
+WorkerFailure WorkerProcess::Stop(Ending ending, int timeLimitMs) {
+    socket_.Reset();
+    if (pid_ <= 0) return {WorkerFailureKind::BrokenReply};
+    int status = 0;
+    pid_t done = 0;
+    if (ending == Ending::SocketClosed) {
+        // A worker whose socket closed is on its way out: give it a moment
+        // to end by itself so its exit status tells why.
+        for (int i = 0; i < 200 && done == 0; ++i) {
+            done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (done <= 0) {
+        ::kill(pid_, SIGKILL);
+        while ((done = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {}
+    }
+    pid_ = -1;
+    if (ending == Ending::TimedOut) return {WorkerFailureKind::TimedOut, 0, (timeLimitMs + 999) / 1000};
+    if (ending == Ending::Broken) return {WorkerFailureKind::BrokenReply};
+    return Classify(status, timeLimitMs);
+}
+
+WorkerFailure WorkerProcess::Classify(int status, int timeLimitMs) const {
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        // The CPU limit ends a worker that spins between our watches.
+        if (signal == SIGXCPU) return {WorkerFailureKind::TimedOut, 0, (timeLimitMs + 999) / 1000};
+        return {WorkerFailureKind::Crashed, signal, 0};
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOutOfMemory) return {WorkerFailureKind::OutOfMemory};
+    return {WorkerFailureKind::BrokenReply};
+}
+
+}  // namespace imaging::sandbox
