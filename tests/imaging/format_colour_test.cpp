@@ -153,6 +153,27 @@ TEST_F(FormatColour, WideGamutPicturesMatchImageMagick) {
     }
 }
 
+// Lossy JPEG XL stores XYB; libjxl delivers the pixels in the colour space
+// the header names, or in sRGB where the header carries a profile.
+TEST_F(FormatColour, LossyJpegXlComesOutInTheColoursItsProfileMeans) {
+    if (Tool("convert").isEmpty() || Tool("cjxl").isEmpty() || Tool("djxl").isEmpty())
+        GTEST_SKIP() << "ImageMagick or cjxl/djxl is not installed";
+    const Format jxl{"jxl", "cjxl", "djxl"};
+    for (const auto& [name, icc] : {std::pair{"p3", DisplayP3Profile()}, std::pair{"adobe", AdobeRgbProfile()}}) {
+        SCOPED_TRACE(name);
+        const QString png = Path(QString::fromLatin1(name) + ".png");
+        ASSERT_TRUE(Run(Tool("convert"), {Source(QString::fromLatin1(name) + ".jpg", icc), png}));
+        const QString input = png + ".jxl";
+        ASSERT_TRUE(Run(Tool("cjxl"), {png, input, "-d", "0.5"}));
+        const QImage expected = Reference(jxl, input);
+        ASSERT_FALSE(expected.isNull());
+        ASSERT_TRUE(Convert(input, input + ".out.jpg"));
+        const double managed = MeanDeltaE(Decoded(input + ".out.jpg"), expected);
+        EXPECT_LE(managed, 1.0);
+        std::printf("%s lossy JPEG XL: mean CIEDE2000 to ImageMagick %.3f\n", name, managed);
+    }
+}
+
 TEST_F(FormatColour, UntaggedAndSrgbPicturesKeepTheirBytes) {
     for (const Bytes& icc : {Bytes{}, ReadFile(kSrgbFile)}) {
         const QString source = Source(icc.empty() ? "plain.jpg" : "srgb.jpg", icc);
