@@ -12,6 +12,7 @@
 #include "imaging/decode/container_checks.h"
 #include "imaging/decode/qimage_to_pixels.h"
 #include "imaging/decode/resolution.h"
+#include "imaging/decode/webp_chunks.h"
 
 #include <QFile>
 #include <QImage>
@@ -86,6 +87,10 @@ public:
         : SingleDimensionSource({frames == Frames::Animation ? FrameDimensionTime : FrameDimensionPage, count},
                                 kDefaultDpi, kDefaultDpi),
           path_(std::move(path)), limits_(limits), frames_(frames), intactFrames_(intactFrames) {}
+
+    // The profile and metadata, for formats whose container we read.
+    void SetInfo(PictureInfo info) { info_ = std::move(info); }
+    const PictureInfo& Info() const override { return info_; }
 
     // Decodes frame 0 and keeps it for the first DecodeFrame.
     Status ReadFirstFrame() {
@@ -163,6 +168,7 @@ private:
     int cachedIndex_ = -1;
     std::unique_ptr<QImageReader> sequential_;
     int nextIndex_ = 0;
+    PictureInfo info_;
 };
 
 // Checks Qt's readers do not make: a GIF's canvas against the limits (Qt
@@ -206,6 +212,8 @@ Status OpenQtSource(const QString& path, const DecodeLimits& limits, std::unique
     std::uint32_t intact = count;
     if (Status s = CheckContainer(path, format, limits, intact); s != Status::Ok) return s;
     auto qt = std::make_unique<QtSource>(path, limits, frames, count, intact);
+    // Qt's WebP reader leaves the profile and metadata to us.
+    if (format == "webp") qt->SetInfo(ReadWebpChunks(path));
     if (Status s = qt->ReadFirstFrame(); s != Status::Ok) return s;
     source = std::move(qt);
     return Status::Ok;

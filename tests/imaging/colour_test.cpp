@@ -5,6 +5,7 @@
 
 #include "tests/support/test_environment.h"
 
+#include "imaging/colour/coded_profile.h"
 #include "imaging/colour/colour_transform.h"
 
 #include <QImage>
@@ -30,32 +31,6 @@ Bytes RenamedSrgb() {
     cmsWriteTag(p, cmsSigProfileDescriptionTag, text);
     cmsMLUfree(text);
     return SaveProfile(p);
-}
-
-// Mean CIEDE2000 between two sRGB pictures of the same size.
-double MeanDeltaE(const PixelBuffer& a, const QImage& b) {
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const Rgb p = PixelOf(a, x, y);
-            const QRgb q = b.pixel(x, y);
-            const std::uint8_t one[3] = {static_cast<std::uint8_t>(p.r), static_cast<std::uint8_t>(p.g),
-                                         static_cast<std::uint8_t>(p.b)};
-            const std::uint8_t two[3] = {static_cast<std::uint8_t>(qRed(q)), static_cast<std::uint8_t>(qGreen(q)),
-                                         static_cast<std::uint8_t>(qBlue(q))};
-            cmsCIELab l1, l2;
-            cmsDoTransform(toLab, one, &l1, 1);
-            cmsDoTransform(toLab, two, &l2, 1);
-            sum += cmsCIE2000DeltaE(&l1, &l2, 1, 1, 1);
-        }
-    }
-    cmsDeleteTransform(toLab);
-    cmsCloseProfile(lab);
-    cmsCloseProfile(srgb);
-    return sum / (static_cast<double>(a.width()) * a.height());
 }
 
 bool Near(Rgb a, Rgb b, int tolerance) {
@@ -264,6 +239,47 @@ TEST_F(Colour, KeepProfileEmbedsItWithThePixelsUnchanged) {
     const std::size_t row = static_cast<std::size_t>(plain.width()) * 3;
     for (int y = 0; y < plain.height(); ++y)
         ASSERT_TRUE(std::equal(plain.row(y), plain.row(y) + row, frame.row(y))) << "row " << y;
+}
+
+// Pixels of `colours`, one a pixel, through the transform for `icc`.
+std::vector<Rgb> Through(const Bytes& icc, const std::vector<Rgb>& colours) {
+    PixelBuffer pixels;
+    pixels.Allocate(static_cast<int>(colours.size()), 1, PixelLayout::Rgb8);
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        std::uint8_t* p = pixels.row(0) + 3 * i;
+        p[0] = static_cast<std::uint8_t>(colours[i].r);
+        p[1] = static_cast<std::uint8_t>(colours[i].g);
+        p[2] = static_cast<std::uint8_t>(colours[i].b);
+    }
+    if (const auto transform = colour::RgbToSrgb(icc)) transform->Apply(pixels);
+    std::vector<Rgb> out;
+    for (int x = 0; x < pixels.width(); ++x) out.push_back(PixelOf(pixels, x, 0));
+    return out;
+}
+
+TEST_F(Colour, CodePointsBecomeProfilesWhereTheyMeanMoreThanSrgb) {
+    using colour::ProfileFromCodePoints;
+    // What viewers show as sRGB: BT.709 or unstated primaries with the
+    // sRGB curve or the BT.709 family of curves.
+    const std::pair<int, int> srgbLike[] = {{1, 13}, {2, 2}, {1, 1}, {2, 13}, {1, 6}, {1, 14}, {1, 15}};
+    for (const auto& [primaries, transfer] : srgbLike)
+        EXPECT_TRUE(ProfileFromCodePoints(primaries, transfer).empty()) << primaries << "/" << transfer;
+    // What a profile cannot say: PQ, HLG, a logarithmic curve, XYZ
+    // primaries, reserved values.
+    const std::pair<int, int> unsayable[] = {{9, 16}, {9, 18}, {12, 9}, {10, 13}, {3, 13}, {12, 0}};
+    for (const auto& [primaries, transfer] : unsayable)
+        EXPECT_TRUE(ProfileFromCodePoints(primaries, transfer).empty()) << primaries << "/" << transfer;
+
+    // Display P3 by its code points converts as the Display P3 profile.
+    const std::vector<Rgb> colours = {{0, 255, 0}, {255, 0, 0}, {30, 200, 60}, {128, 128, 128}, {250, 250, 250}};
+    const Bytes p3 = ProfileFromCodePoints(12, 13);
+    ASSERT_FALSE(p3.empty());
+    const std::vector<Rgb> byCodes = Through(p3, colours), byProfile = Through(DisplayP3Profile(), colours);
+    for (std::size_t i = 0; i < colours.size(); ++i) EXPECT_TRUE(Near(byCodes[i], byProfile[i], 1)) << i;
+    EXPECT_FALSE(Near(byCodes[2], colours[2], 5)) << "converted at all";
+    // BT.2020 is wider still; a linear curve lifts a mid grey.
+    EXPECT_FALSE(ProfileFromCodePoints(9, 13).empty());
+    EXPECT_TRUE(Near(Through(ProfileFromCodePoints(1, 8), {{128, 128, 128}})[0], {188, 188, 188}, 1));
 }
 
 }  // namespace

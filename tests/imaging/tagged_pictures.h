@@ -7,6 +7,7 @@
 #include "imaging/gdiplus/gdiplus_objects.h"
 
 #include <QFile>
+#include <QImage>
 #include <QString>
 
 #include <algorithm>
@@ -202,6 +203,39 @@ inline imaging::PixelBuffer Decoded(const QString& path) {
 inline Rgb PixelOf(const imaging::PixelBuffer& p, int x, int y) {
     const std::uint8_t* q = p.row(y) + static_cast<std::size_t>(x) * p.channels();
     return {q[0], q[1], q[2]};
+}
+
+// Mean CIEDE2000 between two sRGB pictures of the same size.
+inline double MeanDeltaE(const imaging::PixelBuffer& a, const QImage& b) {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const Rgb p = PixelOf(a, x, y);
+            const QRgb q = b.pixel(x, y);
+            const std::uint8_t one[3] = {static_cast<std::uint8_t>(p.r), static_cast<std::uint8_t>(p.g),
+                                         static_cast<std::uint8_t>(p.b)};
+            const std::uint8_t two[3] = {static_cast<std::uint8_t>(qRed(q)), static_cast<std::uint8_t>(qGreen(q)),
+                                         static_cast<std::uint8_t>(qBlue(q))};
+            cmsCIELab l1, l2;
+            cmsDoTransform(toLab, one, &l1, 1);
+            cmsDoTransform(toLab, two, &l2, 1);
+            sum += cmsCIE2000DeltaE(&l1, &l2, 1, 1, 1);
+        }
+    }
+    cmsDeleteTransform(toLab);
+    cmsCloseProfile(lab);
+    cmsCloseProfile(srgb);
+    return sum / (static_cast<double>(a.width()) * a.height());
+}
+
+inline bool WriteFile(const QString& path, const Bytes& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
 }
 
 }  // namespace tagged

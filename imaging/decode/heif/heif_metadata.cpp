@@ -1,5 +1,7 @@
 #include "imaging/decode/heif/heif_metadata.h"
 
+#include "imaging/colour/coded_profile.h"
+#include "imaging/decode/exif_payload.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff_directory.h"
 
@@ -19,19 +21,16 @@ QByteArray MetadataItem(const heif_image_handle* handle, const char* type, const
     std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
     heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
     for (heif_item_id id : ids) {
-        if (std::strcmp(heif_image_handle_get_metadata_type(handle, id), type) != 0) continue;
-        if (contentType && std::strcmp(heif_image_handle_get_metadata_content_type(handle, id), contentType) != 0)
-            continue;
+        const char* itemType = heif_image_handle_get_metadata_type(handle, id);
+        if (!itemType || std::strcmp(itemType, type) != 0) continue;
+        const char* itemContent = heif_image_handle_get_metadata_content_type(handle, id);
+        if (contentType && (!itemContent || std::strcmp(itemContent, contentType) != 0)) continue;
         const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
         if (size == 0 || size > static_cast<std::size_t>(1 << 30)) continue;
         QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
         if (heif_image_handle_get_metadata(handle, id, bytes.data()).code == heif_error_Ok) return bytes;
     }
     return {};
-}
-
-bool StartsLikeTiff(const char* p) {
-    return std::memcmp(p, "II*\0", 4) == 0 || std::memcmp(p, "MM\0*", 4) == 0;
 }
 
 QByteArray IccProfile(const heif_image_handle* handle) {
@@ -54,19 +53,6 @@ std::optional<CodedColourSpace> Nclx(const heif_image_handle* handle) {
 
 }  // namespace
 
-QByteArray ExifTiffFromItem(const QByteArray& item) {
-    if (item.size() < 8) return {};
-    const auto* p = reinterpret_cast<const unsigned char*>(item.constData());
-    const std::uint32_t offset = (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-    if (offset <= static_cast<std::uint32_t>(item.size() - 8) && StartsLikeTiff(item.constData() + 4 + offset))
-        return item.mid(4 + static_cast<qsizetype>(offset));
-    // Some writers get the offset wrong; the "Exif\0\0" prefix still tells.
-    const qsizetype exif = item.indexOf(QByteArray("Exif\0\0", 6));
-    if (exif >= 0 && exif + 10 <= item.size() && StartsLikeTiff(item.constData() + exif + 6))
-        return item.mid(exif + 6);
-    return {};
-}
-
 Dpi ResolutionFromExif(const QByteArray& exifTiff) {
     if (exifTiff.isEmpty()) return {kDefaultDpi, kDefaultDpi};
     QByteArray copy = exifTiff;
@@ -83,9 +69,22 @@ EmbeddedMetadata ReadMetadata(const heif_image_handle* handle) {
     EmbeddedMetadata m;
     m.iccProfile = IccProfile(handle);
     m.nclx = Nclx(handle);
-    m.exif = ExifTiffFromItem(MetadataItem(handle, "Exif", nullptr));
+    m.exif = TiffFromBmffExif(MetadataItem(handle, "Exif", nullptr));
     m.xmp = MetadataItem(handle, "mime", "application/rdf+xml");
     return m;
+}
+
+PictureInfo PictureInfoFrom(const EmbeddedMetadata& metadata) {
+    const auto bytes = [](const QByteArray& b) { return std::vector<std::uint8_t>(b.begin(), b.end()); };
+    PictureInfo info;
+    if (!metadata.iccProfile.isEmpty())
+        info.iccProfile = bytes(metadata.iccProfile);
+    else if (metadata.nclx)
+        info.iccProfile =
+            colour::ProfileFromCodePoints(metadata.nclx->colourPrimaries, metadata.nclx->transferCharacteristics);
+    info.exif = bytes(metadata.exif);
+    info.xmp = bytes(metadata.xmp);
+    return info;
 }
 
 }  // namespace imaging::decode::heif

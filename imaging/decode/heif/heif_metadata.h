@@ -2,6 +2,7 @@
 // The colour profile and the Exif and XMP blocks of one HEIF image, and
 // the resolution its Exif block states.
 
+#include "imaging/core/picture_source.h"
 #include "imaging/decode/embedded_metadata.h"
 
 #include <libheif/heif.h>
@@ -10,10 +11,10 @@ namespace imaging::decode::heif {
 
 EmbeddedMetadata ReadMetadata(const heif_image_handle* handle);
 
-// HEIF's Exif item starts with a 32-bit big-endian offset from its end to
-// the TIFF header (usually 6, past "Exif\0\0"). Returns the TIFF structure,
-// or an empty array when the item does not hold one.
-QByteArray ExifTiffFromItem(const QByteArray& item);
+// What a page's metadata means for a conversion: its ICC profile, or one
+// made from its nclx code points (none where those mean sRGB or cannot be
+// represented), and its Exif and XMP blocks.
+PictureInfo PictureInfoFrom(const EmbeddedMetadata& metadata);
 
 struct Dpi {
     float x, y;

@@ -68,12 +68,15 @@ class HeifSourceImpl final : public HeifSource {
 public:
     HeifSourceImpl(Context context, std::vector<Page> pages)
         : context_(std::move(context)), pages_(std::move(pages)),
-          dimensions_{{FrameDimensionPage, static_cast<std::uint32_t>(pages_.size())}} {
+          dimensions_{{FrameDimensionPage, static_cast<std::uint32_t>(pages_.size())}},
+          info_(PictureInfoFrom(pages_[0].metadata)) {
         const heif::Dpi dpi = ResolutionFromExif(pages_[0].metadata.exif);
         dpiX_ = dpi.x;
         dpiY_ = dpi.y;
     }
 
+    // The primary image's profile and metadata.
+    const PictureInfo& Info() const override { return info_; }
     const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
     float HorizontalResolution() const override { return dpiX_; }
     float VerticalResolution() const override { return dpiY_; }
@@ -123,6 +126,7 @@ private:
     Context context_;
     std::vector<Page> pages_;
     std::vector<FrameDimension> dimensions_;
+    PictureInfo info_;
     float dpiX_ = kDefaultDpi;
     float dpiY_ = kDefaultDpi;
 };

@@ -1,5 +1,8 @@
 #include "imaging/decode/jxl/jxl_decode.h"
 
+#include "imaging/decode/jxl/jxl_boxes.h"
+#include "imaging/decode/jxl/jxl_colour.h"
+
 #include <jxl/decode.h>
 #include <jxl/resizable_parallel_runner.h>
 
@@ -41,18 +44,6 @@ Status CheckLimits(const JxlBasicInfo& info, const DecodeLimits& limits) {
     return Status::Ok;
 }
 
-QByteArray OriginalIcc(JxlDecoder* decoder) {
-    std::size_t size = 0;
-    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &size) != JXL_DEC_SUCCESS ||
-        size == 0 || size > static_cast<std::size_t>(1 << 30))
-        return {};
-    QByteArray icc(static_cast<qsizetype>(size), Qt::Uninitialized);
-    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
-                                       reinterpret_cast<std::uint8_t*>(icc.data()), size) != JXL_DEC_SUCCESS)
-        return {};
-    return icc;
-}
-
 void ReadBasicInfo(const JxlBasicInfo& info, Summary& summary) {
     const bool swap = info.orientation >= JXL_ORIENT_TRANSPOSE;  // 5..8 turn a quarter
     summary.width = static_cast<int>(swap ? info.ysize : info.xsize);
@@ -60,6 +51,7 @@ void ReadBasicInfo(const JxlBasicInfo& info, Summary& summary) {
     summary.alpha = info.alpha_bits > 0;
     summary.grey = info.num_color_channels == 1;
     summary.animation = info.have_animation != 0;
+    summary.usesOriginalProfile = info.uses_original_profile != 0;
 }
 
 // Grey (and grey with alpha) samples widened to RGB(A).
@@ -105,6 +97,9 @@ Status RunDecode(JxlDecoder* decoder, const Summary& summary, PixelBuffer& out) 
     std::vector<std::uint8_t> grey;
     for (;;) {
         switch (JxlDecoderProcessInput(decoder)) {
+            case JXL_DEC_COLOR_ENCODING:
+                ChooseOutputColour(decoder, summary.usesOriginalProfile, summary.grey);
+                break;
             case JXL_DEC_FRAME: break;
             case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
                 if (Status s = SetOutput(decoder, summary, out, grey); s != Status::Ok) return s;
@@ -122,8 +117,9 @@ Status RunDecode(JxlDecoder* decoder, const Summary& summary, PixelBuffer& out) 
 
 Status Scan(const QByteArray& file, const DecodeLimits& limits, Summary& summary) {
     summary = Summary{};
-    Decoder decoder = MakeDecoder(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME);
+    Decoder decoder = MakeDecoder(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME | JXL_DEC_BOX);
     if (!decoder) return Status::OutOfMemory;
+    MetadataBoxes boxes(decoder.get());
     for (;;) {
         switch (JxlDecoderProcessInput(decoder.get())) {
             case JXL_DEC_BASIC_INFO: {
@@ -133,9 +129,19 @@ Status Scan(const QByteArray& file, const DecodeLimits& limits, Summary& summary
                 ReadBasicInfo(info, summary);
                 break;
             }
-            case JXL_DEC_COLOR_ENCODING: summary.iccProfile = OriginalIcc(decoder.get()); break;
+            case JXL_DEC_COLOR_ENCODING:
+                summary.iccProfile = OriginalProfile(decoder.get());
+                ChooseOutputColour(decoder.get(), summary.usesOriginalProfile, summary.grey);
+                summary.pixelProfile = PixelProfile(decoder.get());
+                break;
             case JXL_DEC_FRAME: ++summary.frames; break;
-            case JXL_DEC_SUCCESS: return summary.frames > 0 ? Status::Ok : Status::GenericError;
+            case JXL_DEC_BOX: boxes.OnBox(); break;
+            case JXL_DEC_BOX_NEED_MORE_OUTPUT: boxes.OnNeedMoreOutput(); break;
+            case JXL_DEC_SUCCESS:
+                boxes.OnEnd();
+                summary.exif = boxes.exif();
+                summary.xmp = boxes.xmp();
+                return summary.frames > 0 ? Status::Ok : Status::GenericError;
             default: return Status::GenericError;  // an error, or the file ended early
         }
     }
@@ -144,7 +150,7 @@ Status Scan(const QByteArray& file, const DecodeLimits& limits, Summary& summary
 Status DecodeFrame(const QByteArray& file, const Summary& summary, std::uint32_t index, PixelBuffer& out) {
     out.Reset();
     if (index >= summary.frames) return Status::InvalidParameter;
-    Decoder decoder = MakeDecoder(file, JXL_DEC_FRAME | JXL_DEC_FULL_IMAGE);
+    Decoder decoder = MakeDecoder(file, JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME | JXL_DEC_FULL_IMAGE);
     if (!decoder) return Status::OutOfMemory;
     Runner runner(JxlResizableParallelRunnerCreate(nullptr));
     if (runner) {

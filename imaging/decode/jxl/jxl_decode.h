@@ -1,6 +1,6 @@
 #pragma once
 // JPEG XL through libjxl: one pass over the whole file that reads the
-// header, the colour profile and counts the frames, and the decode of one
+// header, the colour profiles and metadata boxes and counts the frames, and the decode of one
 // frame as 8-bit RGB(A), upright and composited with the frames before it
 // (libjxl's coalescing) as a viewer shows it.
 
@@ -16,8 +16,12 @@ struct Summary {
     bool alpha = false;
     bool grey = false;
     bool animation = false;
-    std::uint32_t frames = 0;  // displayed frames
-    QByteArray iccProfile;     // the file's own colour profile
+    bool usesOriginalProfile = false;  // samples stored in the file's colour space, not XYB
+    std::uint32_t frames = 0;          // displayed frames
+    QByteArray iccProfile;             // the file's own colour profile
+    QByteArray pixelProfile;           // the decoded pixels' profile; empty for sRGB
+    QByteArray exif;                   // the Exif box's TIFF structure
+    QByteArray xmp;                    // the XMP packet of the "xml " box
 };
 
 // Reads the whole codestream once without decoding pixels. The size is

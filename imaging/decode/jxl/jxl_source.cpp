@@ -16,7 +16,16 @@ class JxlSourceImpl final : public JxlSource {
 public:
     JxlSourceImpl(QByteArray file, jxl::Summary summary)
         : file_(std::move(file)), summary_(std::move(summary)),
-          dimensions_{{summary_.animation ? FrameDimensionTime : FrameDimensionPage, summary_.frames}} {}
+          dimensions_{{summary_.animation ? FrameDimensionTime : FrameDimensionPage, summary_.frames}} {
+        const auto bytes = [](const QByteArray& b) { return std::vector<std::uint8_t>(b.begin(), b.end()); };
+        info_.iccProfile = bytes(summary_.pixelProfile);
+        info_.exif = bytes(summary_.exif);
+        info_.xmp = bytes(summary_.xmp);
+    }
+
+    // The profile is that of the pixels as decoded, which for XYB-coded
+    // pictures need not be the file's own.
+    const PictureInfo& Info() const override { return info_; }
 
     const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
     // JPEG XL states no resolution.
@@ -46,6 +55,7 @@ private:
     QByteArray file_;
     jxl::Summary summary_;
     std::vector<FrameDimension> dimensions_;
+    PictureInfo info_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "imaging/decode/png/png_reader.h"
 
 #include "imaging/core/file_handle.h"
+#include "imaging/decode/png/png_metadata.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff_directory.h"
 
@@ -85,33 +86,6 @@ Status CheckStatedSize(std::FILE* file, const DecodeLimits& limits) {
     return std::fseek(file, 0, SEEK_SET) == 0 ? Status::Ok : Status::Win32Error;
 }
 
-// ImageMagick keeps EXIF in a text chunk, "Raw profile type exif": a blank
-// line, the profile name, the length, then the bytes in hex.
-QByteArray ExifFromRawProfile(const char* text) {
-    const QByteArray value(text);
-    qsizetype end = -1;
-    for (int line = 0; line < 3; ++line) {
-        end = value.indexOf('\n', end + 1);
-        if (end < 0) return {};
-    }
-    return QByteArray::fromHex(value.mid(end + 1));
-}
-
-QByteArray FindExif(png_structp png, png_infop info) {
-    png_uint_32 count = 0;
-    png_bytep data = nullptr;
-    if (png_get_eXIf_1(png, info, &count, &data) && data && count > 0)
-        return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
-    png_textp text = nullptr;
-    int texts = 0;
-    png_get_text(png, info, &text, &texts);
-    for (int i = 0; i < texts; ++i) {
-        if (std::strcmp(text[i].key, "Raw profile type exif") != 0) continue;
-        if (text[i].text) return ExifFromRawProfile(text[i].text);
-    }
-    return {};
-}
-
 int OrientationFromExif(QByteArray exif) {
     if (exif.startsWith(QByteArray("Exif\0\0", 6))) exif.remove(0, 6);
     QBuffer device(&exif);
@@ -131,13 +105,10 @@ void ReadMetadata(png_structp png, png_infop info, PngHeader& header) {
         header.dpiX = DpiFromPhys(x);
         header.dpiY = DpiFromPhys(y);
     }
-    png_charp name = nullptr;
-    int compression = 0;
-    png_bytep profile = nullptr;
-    png_uint_32 length = 0;
-    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) && profile)
-        header.iccProfile = QByteArray(reinterpret_cast<const char*>(profile), static_cast<qsizetype>(length));
-    header.exif = FindExif(png, info);
+    PngBlocks blocks = ReadPngBlocks(png, info);
+    header.iccProfile = std::move(blocks.iccProfile);
+    header.exif = std::move(blocks.exif);
+    header.xmp = std::move(blocks.xmp);
     if (!header.exif.isEmpty()) header.orientation = OrientationFromExif(header.exif);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // One pass of libpng over one PNG file: the header (size, layout, pHYs
-// resolution, EXIF orientation, the ICC profile and EXIF bytes), then the
+// resolution, EXIF orientation, the ICC profile, EXIF and XMP bytes), then the
 // rows, as 8-bit RGB or RGBA. libpng reports errors by longjmp; every call
 // that can do so runs in a small guarded function with trivial locals, so
 // no C++ destructor is ever jumped over.
@@ -34,6 +34,7 @@ struct PngHeader {
     float dpiY = 96;
     QByteArray iccProfile;  // the iCCP chunk's profile, uncompressed
     QByteArray exif;        // the eXIf chunk (or ImageMagick's raw EXIF text), a TIFF stream
+    QByteArray xmp;         // the XMP packet of the iTXt chunk
 };
 
 class PngReader {

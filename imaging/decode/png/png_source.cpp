@@ -4,6 +4,7 @@
 #include "imaging/decode/png/png_source.h"
 
 #include "imaging/decode/orientation.h"
+#include "imaging/decode/png/png_metadata.h"
 
 #include <algorithm>
 
@@ -17,7 +18,9 @@ bool IsFrameZero(const GUID& dimension, std::uint32_t index) { return dimension 
 }  // namespace
 
 PngSource::PngSource(QString path, DecodeLimits limits, PngHeader header)
-    : path_(std::move(path)), limits_(limits), header_(std::move(header)), dimensions_{{FrameDimensionPage, 1}} {}
+    : path_(std::move(path)), limits_(limits), header_(std::move(header)),
+      info_(PictureInfoFrom(PngBlocks{header_.iccProfile, header_.exif, header_.xmp})),
+      dimensions_{{FrameDimensionPage, 1}} {}
 
 Status PngSource::FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) {
     width = height = 0;
@@ -73,7 +76,11 @@ Status PngSource::DecodeFrameRows(const GUID& dimension, std::uint32_t index, in
 Status OpenPngSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
     PngReader reader;
     if (Status s = reader.Open(path, limits); s != Status::Ok) return s;
-    source = std::make_unique<PngSource>(path, limits, reader.header());
+    PngHeader header = reader.header();
+    // Exif that libpng did not hand over is kept for the output only; the
+    // orientation comes from what libpng accepts, as viewers take it.
+    if (header.exif.isEmpty()) header.exif = ReadExifChunk(path);
+    source = std::make_unique<PngSource>(path, limits, std::move(header));
     return Status::Ok;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // The PNG picture source (libpng). One frame; an animated PNG gives its
-// default image. The ICC profile and EXIF bytes stay reachable through
-// header() for the steps that use them.
+// default image. The ICC profile, EXIF and XMP are handed over by Info().
 
 #include "imaging/core/picture_source.h"
 #include "imaging/decode/png/png_reader.h"
@@ -17,6 +16,7 @@ public:
     PngSource(QString path, DecodeLimits limits, PngHeader header);
 
     const PngHeader& header() const { return header_; }
+    const PictureInfo& Info() const override { return info_; }
 
     const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
     float HorizontalResolution() const override { return header_.dpiX; }
@@ -36,6 +36,7 @@ private:
     QString path_;
     DecodeLimits limits_;
     PngHeader header_;
+    PictureInfo info_;
     std::vector<FrameDimension> dimensions_;
 };
 
