@@ -18,6 +18,7 @@ enum class FileKind {
     Metafile,   // WMF (placeable or standard) or EMF
     Heif,       // HEIF family by its ftyp brands: HEIC, HEIF, AVIF
     JpegXl,     // JPEG XL, bare codestream or ISO container
+    Icon,       // ICO or CUR: a directory of PNG or bitmap entries
     Other,      // left to Qt's readers, which decide from the content
 };
 
