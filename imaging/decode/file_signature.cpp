@@ -3,6 +3,7 @@
 // TIFF here; the router asks the TIFF directory whether they are RAW.
 #include "imaging/decode/file_signature.h"
 
+#include "imaging/decode/bmp/core_bitmap_source.h"
 #include "imaging/decode/ico/ico_directory.h"
 
 #include <QFile>
@@ -107,6 +108,7 @@ FileKind SniffFileKind(const QByteArray& bytes) {
     if (IsHeif(head)) return FileKind::Heif;
     if (IsJpegXl(head)) return FileKind::JpegXl;
     if (ico::LooksLikeIcoDirectory(bytes)) return FileKind::Icon;
+    if (IsShortTableCoreBitmap(bytes)) return FileKind::CoreBitmap;
     return FileKind::Other;
 }
 

@@ -15,9 +15,11 @@
 //   JPEG XL                  -> libjxl
 //   ICO, CUR                 -> our icon reader (Qt's readers when it
 //                               finds no icon directory after all)
+//   OS/2 BMP, short table    -> the metafile player's bitmap reader
 //   anything else            -> Qt's readers, deciding by content
 #include "imaging/decode/open_picture_source.h"
 
+#include "imaging/decode/bmp/core_bitmap_source.h"
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/gif/gif_source.h"
 #include "imaging/decode/heif/heif_source.h"
@@ -82,6 +84,7 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
             if (s != Status::UnknownImageFormat) return s;
             break;
         }
+        case decode::FileKind::CoreBitmap: return decode::OpenCoreBitmapSource(path, limits, source);
         case decode::FileKind::Other: break;
     }
     return decode::OpenQtSource(path, limits, source);
