@@ -13,7 +13,7 @@
 namespace imaging::decode {
 namespace {
 
-constexpr int kFileHeaderBytes = 14, kCoreHeaderBytes = 12;
+constexpr std::uint32_t kFileHeaderBytes = 14, kCoreHeaderBytes = 12;
 
 std::uint32_t Le(const QByteArray& b, int at, int bytes) {
     std::uint32_t v = 0;
