@@ -3,6 +3,9 @@
 // TIFF here; the router asks the TIFF directory whether they are RAW.
 #include "imaging/decode/file_signature.h"
 
+#include "imaging/decode/bmp/core_bitmap_source.h"
+#include "imaging/decode/ico/ico_directory.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -104,6 +107,8 @@ FileKind SniffFileKind(const QByteArray& bytes) {
     if (IsMetafile(head)) return FileKind::Metafile;
     if (IsHeif(head)) return FileKind::Heif;
     if (IsJpegXl(head)) return FileKind::JpegXl;
+    if (ico::LooksLikeIcoDirectory(bytes)) return FileKind::Icon;
+    if (IsShortTableCoreBitmap(bytes)) return FileKind::CoreBitmap;
     return FileKind::Other;
 }
 

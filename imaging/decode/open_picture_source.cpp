@@ -5,24 +5,31 @@
 //   GIF                      -> giflib
 //   RAW containers           -> LibRaw
 //   TIFF                     -> LibRaw first when the first directory has a
-//                               Make or DNGVersion tag (a TIFF reader would
+//                               DNGVersion tag, or a Make tag and raw data
+//                               or a preview of it (a TIFF reader would
 //                               decode a DNG or NEF as its tiny preview),
 //                               libtiff when LibRaw declines it or for any
 //                               other TIFF
 //   WMF, EMF                 -> the metafile player
 //   HEIF, HEIC, AVIF         -> libheif
 //   JPEG XL                  -> libjxl
+//   ICO, CUR                 -> our icon reader (Qt's readers when it
+//                               finds no icon directory after all)
+//   OS/2 BMP, short table    -> the metafile player's bitmap reader
 //   anything else            -> Qt's readers, deciding by content
 #include "imaging/decode/open_picture_source.h"
 
+#include "imaging/decode/bmp/core_bitmap_source.h"
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/gif/gif_source.h"
 #include "imaging/decode/heif/heif_source.h"
+#include "imaging/decode/ico/ico_source.h"
 #include "imaging/decode/jpeg_source.h"
 #include "imaging/decode/jxl/jxl_source.h"
 #include "imaging/decode/png/png_source.h"
 #include "imaging/decode/qt_source.h"
 #include "imaging/decode/raw_source.h"
+#include "imaging/decode/tiff/tiff_camera.h"
 #include "imaging/decode/tiff/tiff_source.h"
 #include "imaging/decode/tiff_directory.h"
 #include "imaging/metafile/metafile_source.h"
@@ -37,7 +44,8 @@ bool TiffLooksLikeCameraRaw(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const decode::TiffSummary summary = decode::ReadTiffSummary(file);
-    return summary.valid && (summary.hasDngVersion || summary.hasMake);
+    if (!summary.valid) return false;
+    return summary.hasDngVersion || (summary.hasMake && decode::tiff::FirstDirectoryHoldsRawData(file));
 }
 
 // The metafile player checks the header itself once more before it reads
@@ -71,6 +79,12 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
                 if (s != Status::UnknownImageFormat) return s;
             }
             return decode::OpenTiffSource(path, limits, source);
+        case decode::FileKind::Icon: {
+            const Status s = decode::OpenIcoSource(path, limits, source);
+            if (s != Status::UnknownImageFormat) return s;
+            break;
+        }
+        case decode::FileKind::CoreBitmap: return decode::OpenCoreBitmapSource(path, limits, source);
         case decode::FileKind::Other: break;
     }
     return decode::OpenQtSource(path, limits, source);

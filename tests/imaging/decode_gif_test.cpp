@@ -1,15 +1,19 @@
 // GIF through giflib: images past the logical screen are clipped, cut-short
 // images are refused, transparency and disposal to the background as the
-// viewer rules have it, and interlaced images placed row by row.
+// viewer rules have it, interlaced images placed row by row, and images
+// whose LZW code size is above 8.
 // (decode_qt_test.cpp holds the older disposal and sequencing tests.)
 #include "decode_test_pictures.h"
 
 #include "tests/support/test_environment.h"
 
+#include "imaging/decode/gif/gif_lzw.h"
+
 #include <gif_lib.h>
 
 using namespace imaging;
 using namespace decode_test;
+using imaging::decode::GifLzwDecoder;
 
 namespace {
 
@@ -157,6 +161,72 @@ TEST_F(GifDecode, InterlacedRowsArePlaced) {
             EXPECT_TRUE(Near(PixelAt(p, 2, y), c, 0)) << y;
         }
     }
+}
+
+// A one-image GIF whose LZW data starts at `minCodeSize` bits (above the
+// format's 8); literal codes only, with a clear code often enough that
+// the code width never grows.
+QByteArray MakeWideCodeGif(int width, int height, int minCodeSize, const std::vector<std::uint16_t>& indices) {
+    QByteArray b = MakeGif(width, height, kColours, {SolidGifFrame(0, 0, width, height, 0)});
+    b.truncate(b.indexOf(char(0x2C), 13 + 3 * 256) + 10);  // up to the image descriptor
+    b.append(char(minCodeSize));
+    const int clear = 1 << minCodeSize, codeBits = minCodeSize + 1;
+    QByteArray data;
+    std::uint32_t bits = 0;
+    int count = 0;
+    const auto put = [&](int code) {
+        bits |= std::uint32_t(code) << count;
+        for (count += codeBits; count >= 8; count -= 8, bits >>= 8) data.append(char(bits & 0xFF));
+    };
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        if (i % 100 == 0) put(clear);
+        put(indices[i]);
+    }
+    put(clear + 1);
+    if (count > 0) data.append(char(bits & 0xFF));
+    for (qsizetype i = 0; i < data.size(); i += 255) {
+        const QByteArray block = data.mid(i, 255);
+        b.append(char(block.size())).append(block);
+    }
+    return b.append(char(0)).append(char(0x3B));
+}
+
+TEST_F(GifDecode, ImagesWithCodeSizesAboveEightAreDecoded) {
+    std::vector<std::uint16_t> indices(12 * 10);
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = std::uint16_t(i % 3);
+    indices[5] = 300;  // past any colour map: transparent white, shown white
+    for (int codeSize : {9, 11}) {
+        SCOPED_TRACE(codeSize);
+        const QByteArray gif = MakeWideCodeGif(12, 10, codeSize, indices);
+        WriteBytes(Path("wide.gif"), gif);
+        PixelBuffer p;
+        ASSERT_EQ(OpenAndDecode(Path("wide.gif"), p), Status::Ok);
+        ASSERT_EQ(p.width(), 12);
+        EXPECT_TRUE(Near(PixelAt(p, 4, 0), kColours[1], 0));
+        EXPECT_TRUE(Near(PixelAt(p, 5, 0), {255, 255, 255}, 0));
+        EXPECT_TRUE(Near(PixelAt(p, 11, 9), kColours[119 % 3], 0));
+        // Cut inside the image data: refused.
+        WriteBytes(Path("cut.gif"), gif.left(gif.size() - 40));
+        EXPECT_NE(OpenAndDecode(Path("cut.gif"), p), Status::Ok);
+    }
+    // 12 bits is beyond what LZW codes can start at.
+    WriteBytes(Path("twelve.gif"), MakeWideCodeGif(4, 4, 11, std::vector<std::uint16_t>(16, 1)).replace(13 + 768 + 18, 1, "\x0C"));
+    PixelBuffer p;
+    EXPECT_NE(OpenAndDecode(Path("twelve.gif"), p), Status::Ok);
+}
+
+TEST(GifLzw, CodesNotYetInTheTableAndInvalidCodes) {
+    // Code size 2 (3-bit codes): clear, 1, then 6, the code about to be
+    // added (1 followed by its own first index), then the end code.
+    const std::uint8_t stream[] = {0x8C, 0x0B};
+    GifLzwDecoder decoder(2, 3);
+    ASSERT_TRUE(decoder.Feed(stream, sizeof stream));
+    ASSERT_TRUE(decoder.complete());
+    EXPECT_EQ(decoder.indices(), (std::vector<std::uint16_t>{1, 1, 1}));
+    // clear, 1, then 7: past the next free code.
+    const std::uint8_t invalid[] = {0xCC, 0x01};
+    GifLzwDecoder bad(2, 3);
+    EXPECT_FALSE(bad.Feed(invalid, sizeof invalid));
 }
 
 }  // namespace

@@ -362,6 +362,29 @@ TEST_F(TiffDecode, DamagedFilesAreRefusedNotFilled) {
     }
 }
 
+TEST_F(TiffDecode, AStripByteCountTooLargeForTheFileIsEstimatedWhenTheRowsAreThere) {
+    Page page = MakePage(16, 8, 8, 3);
+    for (int k = 0; k < 16 * 8 * 3; ++k) page.data.push_back(std::uint8_t(k * 5));
+    ASSERT_TRUE(WriteTiff(Path("whole.tif"), {page}));
+    PixelBuffer expected, p;
+    ASSERT_EQ(OpenAndDecode(Path("whole.tif"), expected), Status::Ok);
+    QByteArray bogus = ReadBytes(Path("whole.tif"));
+    ASSERT_TRUE(PatchTag(bogus, TIFFTAG_STRIPBYTECOUNTS, 50'000'000));
+    WriteBytes(Path("bogus.tif"), bogus);
+    ASSERT_EQ(OpenAndDecode(Path("bogus.tif"), p), Status::Ok);
+    ASSERT_EQ(QSize(p.width(), p.height()), QSize(16, 8));
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(std::memcmp(p.row(y), expected.row(y), 16 * 3), 0) << y;
+
+    // The same count with the rows no longer all in the file: refused.
+    QByteArray shortened = bogus;
+    ASSERT_TRUE(PatchTag(shortened, TIFFTAG_STRIPOFFSETS, std::uint32_t(bogus.size() - 200)));
+    WriteBytes(Path("shortened.tif"), shortened);
+    std::unique_ptr<PictureSource> source;
+    if (OpenPictureSource(Path("shortened.tif"), DecodeLimits{}, source) == Status::Ok) {
+        EXPECT_NE(source->DecodeFrame(FrameDimensionPage, 0, p), Status::Ok);
+    }
+}
+
 TEST_F(TiffDecode, ParallelDecodesShareNothing) {
     Page good = MakePage(32, 32, 8, 3);
     good.data.assign(32 * 32 * 3, 90);

@@ -140,18 +140,23 @@ int GifCanvas::RowOfLine(int line) const {
     return imageHeight_;  // past the image: dropped
 }
 
-void GifCanvas::DrawRow(const GifPixelType* indices) {
+template <typename Index>
+void GifCanvas::Draw(const Index* indices) {
     const int y = top_ + RowOfLine(nextLine_++);
     if (y >= height_ || left_ >= width_) return;
     const int count = std::min(imageWidth_, width_ - left_);
     std::uint32_t* row = pixels_.data() + static_cast<std::size_t>(y) * width_ + left_;
     const bool skipTransparent = frame_ != 0 && transparent_ >= 0;
     for (int x = 0; x < count; ++x) {
-        const GifPixelType index = indices[x];
-        if (skipTransparent && index == transparent_) continue;
-        row[x] = lookup_[index];
+        const unsigned index = indices[x];
+        if (skipTransparent && index == static_cast<unsigned>(transparent_)) continue;
+        row[x] = index < lookup_.size() ? lookup_[index] : kTransparent;
     }
 }
+
+void GifCanvas::DrawRow(const GifPixelType* indices) { Draw(indices); }
+
+void GifCanvas::DrawRow(const std::uint16_t* indices) { Draw(indices); }
 
 Status GifCanvas::ToPixels(const DecodeLimits& limits, PixelBuffer& out) const {
     out.Reset();

@@ -40,6 +40,9 @@ public:
     Status BeginImage(const GifImageDesc& image, const DecodeLimits& limits);
     // The image's next row, in file order (interlaced images are placed).
     void DrawRow(const GifPixelType* indices);
+    // The same for an image of a code size above 8, whose indices can
+    // exceed 255 (past any colour map).
+    void DrawRow(const std::uint16_t* indices);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -52,6 +55,8 @@ private:
     void Fill(int left, int top, int right, int bottom, std::uint32_t colour);
     void SaveUnderImage();
     int RowOfLine(int line) const;
+    template <typename Index>
+    void Draw(const Index* indices);
 
     int screenWidth_, screenHeight_;
     std::vector<std::uint32_t> global_;

@@ -1,5 +1,7 @@
 #include "imaging/decode/gif/gif_file.h"
 
+#include "imaging/decode/gif/gif_lzw.h"
+
 #include <QFile>
 
 #include <cstdio>
@@ -59,8 +61,26 @@ Status GifFile::ReadExtension(std::optional<GifControl>& control) {
     return Status::Ok;
 }
 
+// giflib reads the descriptor, the local colour map and then the code
+// size byte, and fails on a code size above 8 with everything before it
+// read. Such an image is recognised by exactly that much having been read
+// and that byte being 9 to 11; its data is then read by ReadWideImage.
+bool GifFile::WideCodeSizeFollows(long start) {
+    std::FILE* file = file_.get();
+    const long end = std::ftell(file);
+    const GifImageDesc& image = gif_->Image;
+    const long mapBytes = image.ColorMap ? 3L * image.ColorMap->ColorCount : 0;
+    if (start < 0 || end != start + 9 + mapBytes + 1 || std::fseek(file, end - 1, SEEK_SET) != 0) return false;
+    const int codeSize = std::fgetc(file);
+    if (codeSize < 9 || codeSize > 11) return false;
+    wideCodeSize_ = codeSize;
+    return true;
+}
+
 Status GifFile::ReadImageDescriptor() {
-    if (DGifGetImageDesc(gif_.get()) != GIF_OK) return Status::GenericError;
+    wideCodeSize_ = 0;
+    const long start = std::ftell(file_.get());
+    if (DGifGetImageDesc(gif_.get()) != GIF_OK && !WideCodeSizeFollows(start)) return Status::GenericError;
     // giflib also appends every descriptor to SavedImages, which only
     // whole-file reading needs; dropping them keeps memory flat however
     // many frames the file has.
@@ -71,7 +91,31 @@ Status GifFile::ReadImageDescriptor() {
 
 Status GifFile::ReadRow(GifPixelType* row, int width) { return Checked(DGifGetLine(gif_.get(), row, width)); }
 
+template <typename Use>
+Status GifFile::ReadSubBlocks(Use use) {
+    std::uint8_t block[255];
+    for (;;) {
+        const int size = std::fgetc(file_.get());
+        if (size == EOF) return Status::GenericError;
+        if (size == 0) return Status::Ok;
+        if (std::fread(block, 1, static_cast<std::size_t>(size), file_.get()) != static_cast<std::size_t>(size))
+            return Status::GenericError;
+        if (!use(block, static_cast<std::size_t>(size))) return Status::GenericError;
+    }
+}
+
+Status GifFile::ReadWideImage(std::size_t pixels, std::vector<std::uint16_t>& indices) {
+    indices.clear();
+    if (wideCodeSize_ == 0) return Status::WrongState;
+    GifLzwDecoder decoder(wideCodeSize_, pixels);
+    const Status s = ReadSubBlocks([&](const std::uint8_t* data, std::size_t size) { return decoder.Feed(data, size); });
+    if (s != Status::Ok || !decoder.complete()) return Status::GenericError;
+    indices = decoder.indices();
+    return Status::Ok;
+}
+
 Status GifFile::SkipImageData() {
+    if (wideCodeSize_ != 0) return ReadSubBlocks([](const std::uint8_t*, std::size_t) { return true; });
     int codeSize = 0;
     GifByteType* block = nullptr;
     if (DGifGetCode(gif_.get(), &codeSize, &block) != GIF_OK) return Status::GenericError;

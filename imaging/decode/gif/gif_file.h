@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <gif_lib.h>
 
@@ -35,17 +36,30 @@ public:
     Status ReadExtension(std::optional<GifControl>& control);
     // Reads an image descriptor with its local colour map.
     Status ReadImageDescriptor();
+    // The current image's minimum LZW code size when it is above 8, which
+    // giflib does not decode (ReadWideImage does); 0 otherwise.
+    int wideCodeSize() const { return wideCodeSize_; }
     // The next row of the current image, in file order.
     Status ReadRow(GifPixelType* row, int width);
+    // The whole current image of a wide code size: `pixels` indices.
+    Status ReadWideImage(std::size_t pixels, std::vector<std::uint16_t>& indices);
     // Skips the current image's data without decoding it.
     Status SkipImageData();
 
 private:
+    // Reads the data sub-blocks up to their terminator, handing each to `use`.
+    template <typename Use>
+    Status ReadSubBlocks(Use use);
+    // After a failed descriptor read that began at `start`: whether only
+    // the code size, above 8, stopped it.
+    bool WideCodeSizeFollows(long start);
+
     struct Closer {
         void operator()(GifFileType* gif) const;
     };
     FileHandle file_;  // declared first: closed after giflib lets go of it
     std::unique_ptr<GifFileType, Closer> gif_;
+    int wideCodeSize_ = 0;
 };
 
 }  // namespace imaging::decode

@@ -60,6 +60,14 @@ Status DrawImage(Sequence& seq, const DecodeLimits& limits) {
     if (Status s = seq.canvas->BeginImage(gif.Image, limits); s != Status::Ok) return s;
     const int width = gif.Image.Width, height = gif.Image.Height;
     if (width == 0 || height == 0) return seq.file.SkipImageData();
+    if (seq.file.wideCodeSize() != 0) {
+        std::vector<std::uint16_t> indices;
+        const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        if (Status s = seq.file.ReadWideImage(pixels, indices); s != Status::Ok) return s;
+        for (int line = 0; line < height; ++line)
+            seq.canvas->DrawRow(indices.data() + static_cast<std::size_t>(line) * static_cast<std::size_t>(width));
+        return Status::Ok;
+    }
     std::vector<GifPixelType> row(static_cast<std::size_t>(width));
     for (int line = 0; line < height; ++line) {
         if (Status s = seq.file.ReadRow(row.data(), width); s != Status::Ok) return s;

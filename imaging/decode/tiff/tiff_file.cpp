@@ -15,12 +15,13 @@ int OnError(TIFF*, void* user, const char*, const char*, va_list) {
     return 1;  // handled: nothing reaches libtiff's global handler (stderr)
 }
 
-// Warnings are tolerated, except libtiff's guess at strip sizes when the
-// file states them as zero or too small: the picture data is then damaged
-// or missing, and the guess would decode whatever bytes follow.
+// Warnings are tolerated. libtiff's guess at strip sizes, when it finds
+// the stated ones bogus, is noted: the stated sizes may be zero or too
+// small (the data is damaged or missing, and the guess would decode
+// whatever bytes follow) or merely wrong with the data intact.
 int OnWarning(TIFF*, void* user, const char*, const char* format, va_list) {
     if (format && (std::strstr(format, "Bogus \"StripByteCounts\"") || std::strstr(format, "Wrong \"StripByteCounts\"")))
-        static_cast<TiffFile*>(user)->NoteError();
+        static_cast<TiffFile*>(user)->NoteEstimate();
     return 1;
 }
 
@@ -41,6 +42,7 @@ Status TiffFile::Open(const QString& path, std::int64_t maxAllocation) {
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, this);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(maxAllocation));
     if (!QFile::exists(path)) return Status::FileNotFound;
+    path_ = path;
     // "m": read the file instead of mapping it, so that a file cut short
     // while it is read gives read errors rather than a bus error.
     tif_ = TIFFOpenExt(QFile::encodeName(path).constData(), "rm", options.get());

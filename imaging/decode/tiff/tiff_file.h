@@ -2,7 +2,9 @@
 // One libtiff handle on one file, with its own error state: libtiff reports
 // errors and warnings through handlers set for this handle alone, so two
 // decodes on two threads share nothing. Any error libtiff reports makes the
-// handle failed for good; warnings are tolerated.
+// handle failed for good; warnings are tolerated. A strip byte count that
+// libtiff found bogus and replaced by its own estimate is noted, for the
+// decoder to check whether the estimate can be trusted.
 
 #include "imaging/core/status.h"
 
@@ -36,10 +38,16 @@ public:
     Status status() const { return failed_ ? Status::GenericError : Status::Ok; }
     // Called by the error handler.
     void NoteError() { failed_ = true; }
+    // True once libtiff estimated the strip byte counts of a directory.
+    bool estimated() const { return estimated_; }
+    void NoteEstimate() { estimated_ = true; }
+    const QString& path() const { return path_; }
 
 private:
     ::tiff* tif_ = nullptr;
     bool failed_ = false;
+    bool estimated_ = false;
+    QString path_;
 };
 
 }  // namespace imaging::decode::tiff

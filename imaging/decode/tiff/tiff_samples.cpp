@@ -49,7 +49,9 @@ float HalfToFloat(std::uint16_t half) {
 
 SampleReader::SampleReader(const TiffPage& page)
     : kind_(page.kind), bits_(page.bitsPerSample),
-      maxValue_(static_cast<double>((std::uint64_t{1} << page.bitsPerSample) - 1)), floatMin_(page.floatMin),
+      // 64-bit samples are only ever floats, which do not use the range.
+      maxValue_(page.bitsPerSample < 64 ? static_cast<double>((std::uint64_t{1} << page.bitsPerSample) - 1) : 0.0),
+      floatMin_(page.floatMin),
       floatScale_(1.0 / (page.floatMax - page.floatMin)) {}
 
 std::uint32_t SampleReader::Raw(const std::uint8_t* row, std::size_t index) const {

@@ -10,9 +10,13 @@
 #include "imaging/decode/tiff/tiff_bands.h"
 #include "imaging/decode/tiff/tiff_colour.h"
 #include "imaging/decode/tiff/tiff_file.h"
+#include "imaging/decode/tiff/tiff_metadata.h"
 #include "imaging/decode/tiff/tiff_page.h"
 #include "imaging/decode/tiff/tiff_rgba.h"
 #include "imaging/decode/tiff/tiff_samples.h"
+#include "imaging/decode/tiff/tiff_strip_counts.h"
+
+#include <QFile>
 
 #include <tiffio.h>
 
@@ -42,6 +46,7 @@ Status OpenPage(const QString& path, const DecodeLimits& limits, std::uint32_t i
         if (Status s = file.SelectPage(index); s != Status::Ok) return s;
     if (Status s = tiff::ReadTiffPage(file.handle(), page); s != Status::Ok) return s;
     if (Status s = tiff::CheckPageLimits(page, limits); s != Status::Ok) return s;
+    if (Status s = tiff::CheckEstimatedCounts(file, page); s != Status::Ok) return s;
     return file.status();
 }
 
@@ -63,8 +68,11 @@ Status ReadSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& lim
 
 class TiffSource final : public SingleDimensionSource {
 public:
-    TiffSource(QString path, DecodeLimits limits, std::uint32_t pages, float dpiX, float dpiY)
-        : SingleDimensionSource({FrameDimensionPage, pages}, dpiX, dpiY), path_(std::move(path)), limits_(limits) {}
+    TiffSource(QString path, DecodeLimits limits, std::uint32_t pages, float dpiX, float dpiY, PictureInfo info)
+        : SingleDimensionSource({FrameDimensionPage, pages}, dpiX, dpiY), path_(std::move(path)), limits_(limits),
+          info_(std::move(info)) {}
+
+    const PictureInfo& Info() const override { return info_; }
 
     Status FrameSize(const GUID& dimension, std::uint32_t index, int& width, int& height) override {
         width = height = 0;
@@ -100,7 +108,15 @@ private:
 
     QString path_;
     DecodeLimits limits_;
+    PictureInfo info_;
 };
+
+// The first page's profile and metadata, read from its directory as stored.
+PictureInfo ReadInfo(const QString& path, const TiffFile& file, const TiffPage& page) {
+    QFile device(path);
+    if (!device.open(QIODevice::ReadOnly)) return {};
+    return tiff::ReadTiffMetadata(device, TIFFCurrentDirOffset(file.handle()), page);
+}
 
 }  // namespace
 
@@ -112,7 +128,7 @@ Status OpenTiffSource(const QString& path, const DecodeLimits& limits, std::uniq
     const float dpiY = ReadDpi(file.handle(), TIFFTAG_YRESOLUTION);
     const std::uint32_t pages = file.CountPages();
     if (pages == 0 || file.failed()) return Status::GenericError;
-    source = std::make_unique<TiffSource>(path, limits, pages, dpiX, dpiY);
+    source = std::make_unique<TiffSource>(path, limits, pages, dpiX, dpiY, ReadInfo(path, file, page));
     return Status::Ok;
 }
 
