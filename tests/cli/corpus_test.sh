@@ -3,7 +3,10 @@
 # Converts every file of the decoder corpus to 320x240 (frame 0, and frame 1
 # of formats that can hold several), two at a time, each under a time limit.
 # Fails on a crash (signal), a hang, a file left behind after a refusal, or
-# exit 0 without a whole JPEG (SOI at the start, EOI at the end).
+# exit 0 without a whole JPEG (SOI at the start, EOI at the end). A decoder
+# worker that crashes or runs out of time is contained as a refusal, but it
+# still is a fault of ours (and, in a sanitizer build, how a report in the
+# worker shows): it counts as a crash or a hang here too.
 set -u
 CORPUS=$1 CLI=$2 LIMIT=${CORPUS_TIMEOUT:-20}
 if [ ! -f "$CORPUS/MANIFEST.tsv" ]; then
@@ -23,6 +26,8 @@ one() { # one FILE FRAME: prints a line for a fault, nothing when fine
   rc=$?
   if [ $rc = 124 ] || [ $rc = 137 ]; then echo "HANG $f [frame $n]"
   elif [ $rc -gt 128 ]; then echo "CRASH (signal $((rc - 128))) $f [frame $n]"
+  elif grep -q 'the decoder crashed' "$dir/err"; then echo "CRASH (decoder worker) $f [frame $n]"
+  elif grep -q 'the decoder took longer' "$dir/err"; then echo "HANG (decoder worker) $f [frame $n]"
   elif [ $rc = 0 ]; then
     bytes=$(od -An -tx1 -N2 "$dir/out/OUT.jpg" 2>/dev/null | tr -d ' ')$(tail -c 2 "$dir/out/OUT.jpg" 2>/dev/null | od -An -tx1 | tr -d ' ')
     [ "$bytes" = ffd8ffd9 ] || echo "BAD-OUTPUT $f [frame $n]"
