@@ -33,7 +33,7 @@ rlim_t AddressSpaceFor(const imaging::DecodeLimits& limits) {
 
 bool SetResourceLimits(const imaging::DecodeLimits& limits) {
     bool ok = Limit(RLIMIT_CORE, 0, 0) && Limit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 5);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(TESS_SANITIZED)
     // AddressSanitizer reserves terabytes of address space for its shadow.
     ok = ok && Limit(RLIMIT_AS, AddressSpaceFor(limits), AddressSpaceFor(limits));
 #else

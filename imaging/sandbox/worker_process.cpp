@@ -48,7 +48,7 @@ std::vector<std::string> ArgumentsFor(const QString& program, const WorkerArgume
 std::vector<std::string> EnvironmentForWorker() {
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TESS_SANITIZED)
     bool found = false;
     for (std::string& entry : env) {
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
