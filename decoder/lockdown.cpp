@@ -26,7 +26,7 @@ bool Limit(int resource, rlim_t soft, rlim_t hard) {
 
 // A frame, the decoder's working copies of it (a RAW decoder holds several)
 // and the libraries' own mappings and thread arenas.
-rlim_t AddressSpaceFor(const imaging::DecodeLimits& limits) {
+[[maybe_unused]] rlim_t AddressSpaceFor(const imaging::DecodeLimits& limits) {
     const std::uint64_t headroom = 1ull << 30;
     return static_cast<rlim_t>(3 * static_cast<std::uint64_t>(limits.maxBytes) + headroom);
 }
