@@ -44,7 +44,8 @@ std::vector<std::string> ArgumentsFor(const QString& program, const WorkerArgume
 
 // The worker's environment: ours, and in a sanitizer build no leak check in
 // the worker (LeakSanitizer stops the process with ptrace at exit, which the
-// worker's filter forbids).
+// worker's filter forbids), and a segmentation fault left to end the worker
+// by its signal, as in any other build.
 std::vector<std::string> EnvironmentForWorker() {
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
@@ -52,11 +53,11 @@ std::vector<std::string> EnvironmentForWorker() {
     bool found = false;
     for (std::string& entry : env) {
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
-            entry += ":detect_leaks=0";
+            entry += ":detect_leaks=0:handle_segv=0";
             found = true;
         }
     }
-    if (!found) env.emplace_back("ASAN_OPTIONS=detect_leaks=0");
+    if (!found) env.emplace_back("ASAN_OPTIONS=detect_leaks=0:handle_segv=0");
 #endif
     return env;
 }
