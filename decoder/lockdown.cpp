@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdint>
 
 #include <sys/prctl.h>
@@ -19,7 +20,14 @@ namespace {
 // limit ends a slow request long before.
 constexpr rlim_t kCpuSeconds = 300;
 
+// Lowers a limit; one the caller already set lower (ulimit -v, a test
+// harness) is kept, since a process cannot raise its hard limit.
 bool Limit(int resource, rlim_t soft, rlim_t hard) {
+    rlimit current{};
+    if (::getrlimit(resource, &current) == 0 && current.rlim_max != RLIM_INFINITY) {
+        hard = std::min(hard, current.rlim_max);
+        soft = std::min(soft, hard);
+    }
     const rlimit value{soft, hard};
     return ::setrlimit(resource, &value) == 0;
 }
