@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/file_paths.h"
 #include "app/tessaline_app.h"
+#include "imaging/sandbox/spare_workers.h"
 #include "resources/application_icon.h"
 
 #include <QApplication>
@@ -61,6 +62,8 @@ int main(int argc, char** argv) {
     // Qt has taken its own options (-platform, -style ...) out by now.
     const CommandLine line = ParseCommandLine(QApplication::arguments().mid(1));
     if (const std::optional<int> status = Answer(line, programName)) return *status;
+    // A decoder waits for the first picture while the window comes up.
+    imaging::sandbox::KeepSpareWorkers(1);
 
     QApplication::setApplicationName(QFileInfo(ExecutablePath()).completeBaseName());
     QApplication::setOrganizationName(QStringLiteral("KORVANE"));

@@ -7,6 +7,7 @@
 #include "cli/progress.h"
 #include "imaging/core/parallel.h"
 #include "imaging/gdiplus/gdiplus.h"
+#include "imaging/sandbox/spare_workers.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -78,13 +79,16 @@ int main(int argc, char** argv) {
     QTemporaryDir runtimeFolder;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder.path()));
+    const int inputs = static_cast<int>(options.inputs.size());
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, inputs);
+    // The decoders start up while Qt does.
+    imaging::sandbox::KeepSpareWorkers(jobs, inputs);
     const QGuiApplication app(argc, argv);
     std::uintptr_t token = 0;
     const imaging::GdiplusStartupInput input;
     if (imaging::GdiplusStartup(&token, &input, nullptr) != imaging::Status::Ok) return 1;
 
-    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, static_cast<int>(options.inputs.size()));
     // Conversions side by side share the cores between them.
     imaging::SetWorkerLimit(std::max(1, cores / jobs));
     const int failed = ConvertAll(options, plan, jobs);

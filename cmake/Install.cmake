@@ -40,11 +40,12 @@ if(TARGET tessaline)
   endforeach()
 endif()
 
-# Every picture is decoded by tessaline-decoder, a worker process found next
-# to the window's program; tessaline-convert in the bin folder finds it here
-# through the relative path imaging/sandbox/ is built with.
+# Every picture is decoded by tessaline-decoder-light or tessaline-decoder,
+# worker processes found next to the window's program; tessaline-convert in
+# the bin folder finds them here through the relative path imaging/sandbox/
+# is built with.
 if(TARGET tessaline-decoder)
-  install(TARGETS tessaline-decoder RUNTIME DESTINATION ${TESS_PROGRAM_DIR})
+  install(TARGETS tessaline-decoder tessaline-decoder-light RUNTIME DESTINATION ${TESS_PROGRAM_DIR})
 endif()
 
 if(TARGET tessaline-convert)

@@ -1,57 +1,62 @@
 // tessaline-decoder: decodes one picture for the program, in a process of
 // its own that can do little besides. The program starts it with a socket
-// as descriptor 3 and the picture, opened read-only, as descriptor 4; the
-// arguments are the decode limits and the thread count:
-//   tessaline-decoder MAX_PIXELS MAX_BYTES MAX_SIDE THREADS
+// as descriptor 3 and no arguments; the worker loads its libraries and
+// waits. The program may start it before it knows the picture, so that this
+// start-up overlaps with its own work. The picture then arrives over the
+// socket as a read-only descriptor, with the decode limits and the thread
+// count (a Job message); only then does the worker lock itself down.
 #include "decoder/faults.h"
 #include "decoder/lockdown.h"
+#include "decoder/memory_handlers.h"
 #include "decoder/preparation.h"
 #include "decoder/serve.h"
 #include "imaging/core/parallel.h"
+#include "imaging/sandbox/channel.h"
 #include "imaging/sandbox/protocol.h"
 
-#include <cstdlib>
 #include <optional>
-#include <string>
 
 #include <unistd.h>
 
 namespace {
 
 using namespace tessaline_decoder;
-using imaging::sandbox::kPictureFd;
-using imaging::sandbox::kSocketFd;
+using namespace imaging::sandbox;
 
 constexpr int kBadUse = 2;
 constexpr int kNotConfined = 3;
 
-std::optional<long long> Number(const char* text) {
-    char* end = nullptr;
-    const long long value = std::strtoll(text, &end, 10);
-    if (!text[0] || *end || value <= 0) return std::nullopt;
-    return value;
+bool Sensible(const Job& job) {
+    return job.maxPixels > 0 && job.maxBytes > 0 && job.maxSide > 0 && job.maxSide <= 1'000'000 &&
+           job.threads > 0 && job.threads <= 1024;
 }
 
-std::optional<imaging::sandbox::WorkerArguments> Parse(int argc, char** argv) {
-    if (argc != 5) return std::nullopt;
-    const auto pixels = Number(argv[1]), bytes = Number(argv[2]), side = Number(argv[3]), threads = Number(argv[4]);
-    if (!pixels || !bytes || !side || !threads || *side > 1'000'000 || *threads > 1024) return std::nullopt;
-    imaging::sandbox::WorkerArguments a;
-    a.limits.maxPixels = *pixels;
-    a.limits.maxBytes = *bytes;
-    a.limits.maxSide = static_cast<int>(*side);
-    a.threads = static_cast<int>(*threads);
+// Waits for the job and puts its picture at kPictureFd. Nothing when the
+// program ended without handing one over (a spare worker it did not need).
+std::optional<WorkerArguments> ReceiveJob() {
+    Packet packet;
+    if (ReceivePacket(kSocketFd, packet, -1) != Received::Ok) return std::nullopt;
+    Job job;
+    if (!Decode(packet, MessageType::Job, job) || !Sensible(job) || !packet.fd.valid()) return std::nullopt;
+    if (packet.fd.get() != kPictureFd && ::dup2(packet.fd.get(), kPictureFd) != kPictureFd) return std::nullopt;
+    if (packet.fd.get() == kPictureFd) (void)packet.fd.Release();
+    WorkerArguments a;
+    a.limits.maxPixels = job.maxPixels;
+    a.limits.maxBytes = job.maxBytes;
+    a.limits.maxSide = job.maxSide;
+    a.threads = job.threads;
     return a;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto arguments = Parse(argc, argv);
-    if (!arguments) return kBadUse;
-    // Nothing but the socket and the picture is inherited on purpose.
-    ::close_range(kPictureFd + 1, ~0u, 0);
+    if (argc != 1) return kBadUse;
+    // Nothing but the socket is inherited on purpose.
+    ::close_range(kSocketFd + 1, ~0u, 0);
     InstallMemoryHandlers();
+    const std::optional<WorkerArguments> arguments = ReceiveJob();
+    if (!arguments) return 0;
     const QString picturePath = QStringLiteral("/proc/self/fd/%1").arg(kPictureFd);
     Preparation prepared = Prepare(argc, argv, kPictureFd, picturePath);
     LockdownReport report;

@@ -5,12 +5,10 @@
 #include "imaging/sandbox/protocol.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImageReader>
-
-#include <exception>
-#include <new>
 
 #include <unistd.h>
 
@@ -26,24 +24,7 @@ QByteArray Head(int fd) {
     return head;
 }
 
-[[noreturn]] void OutOfMemory() { ::_exit(imaging::sandbox::kExitOutOfMemory); }
-
-[[noreturn]] void Terminate() {
-    try {
-        if (const std::exception_ptr e = std::current_exception()) std::rethrow_exception(e);
-    } catch (const std::bad_alloc&) {
-        OutOfMemory();
-    } catch (...) {
-    }
-    std::abort();
-}
-
 }  // namespace
-
-void InstallMemoryHandlers() {
-    std::set_new_handler(OutOfMemory);
-    std::set_terminate(Terminate);
-}
 
 Preparation Prepare(int& argc, char** argv, int pictureFd, const QString& picturePath) {
     Preparation p;

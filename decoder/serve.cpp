@@ -1,6 +1,7 @@
 #include "decoder/serve.h"
 
 #include "decoder/ring_sink.h"
+#include "imaging/decode/full_decoder_wanted.h"
 #include "imaging/decode/open_picture_source.h"
 #include "imaging/sandbox/channel.h"
 #include "imaging/sandbox/shared_memory.h"
@@ -95,6 +96,12 @@ bool AnswerDecode(int socket, PictureSource& source, const Request& request) {
 int Serve(int socket, const QString& picturePath, const DecodeLimits& limits) {
     std::unique_ptr<PictureSource> source;
     Status opened = OpenPictureSource(picturePath, limits, source);
+    if (decode::FullDecoderWanted()) {
+        OpenReply reply;
+        reply.status = kNeedsFullWorker;
+        Send(socket, reply);
+        return 0;
+    }
     if (opened == Status::Ok && (!source || source->Dimensions().empty())) opened = Status::UnknownImageFormat;
     if (!SendOpenReply(socket, opened, source.get()) || opened != Status::Ok) return 0;
     for (;;) {

@@ -3,7 +3,7 @@
 // TIFF here; the router asks the TIFF directory whether they are RAW.
 #include "imaging/decode/file_signature.h"
 
-#include "imaging/decode/bmp/core_bitmap_source.h"
+#include "imaging/decode/bmp/core_bitmap_header.h"
 #include "imaging/decode/ico/ico_directory.h"
 
 #include <QFile>

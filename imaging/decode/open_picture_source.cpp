@@ -21,6 +21,7 @@
 
 #include "imaging/decode/bmp/core_bitmap_source.h"
 #include "imaging/decode/file_signature.h"
+#include "imaging/decode/full_decoder_wanted.h"
 #include "imaging/decode/gif/gif_source.h"
 #include "imaging/decode/heif/heif_source.h"
 #include "imaging/decode/ico/ico_source.h"
@@ -38,15 +39,10 @@
 #include <QFileInfo>
 
 namespace imaging {
-namespace {
 
-bool TiffLooksLikeCameraRaw(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const decode::TiffSummary summary = decode::ReadTiffSummary(file);
-    if (!summary.valid) return false;
-    return summary.hasDngVersion || (summary.hasMake && decode::tiff::FirstDirectoryHoldsRawData(file));
-}
+bool decode::FullDecoderWanted() { return false; }
+
+namespace {
 
 // The metafile player checks the header itself once more before it reads
 // the whole file.
@@ -74,7 +70,7 @@ Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::u
         case decode::FileKind::Heif: return decode::OpenHeifSource(path, limits, source);
         case decode::FileKind::JpegXl: return decode::OpenJxlSource(path, limits, source);
         case decode::FileKind::Tiff:
-            if (TiffLooksLikeCameraRaw(path)) {
+            if (decode::TiffLooksLikeCameraRaw(path)) {
                 const Status s = decode::OpenRawSource(path, limits, source);
                 if (s != Status::UnknownImageFormat) return s;
             }

@@ -6,6 +6,8 @@
 // message's size is a broken worker, never an attempt to adapt.
 //
 // The session:
+//   program -> Job (+ the picture, opened read-only); a worker may be
+//              started long before, and waits for it
 //   worker -> OpenReply (+ a memfd holding the metadata blocks back to back)
 //   program -> Request; the worker answers
 //     FrameSize: FrameSizeReply
@@ -22,9 +24,10 @@
 namespace imaging::sandbox {
 
 constexpr std::uint32_t kMagic = 0x54455344;  // "TESD"
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 
-// The worker's descriptors: the socket and the picture.
+// The worker's descriptors: the socket, and the picture once it is handed
+// over.
 constexpr int kSocketFd = 3;
 constexpr int kPictureFd = 4;
 
@@ -42,6 +45,7 @@ enum class MessageType : std::uint32_t {
     Band,
     Ack,
     Done,
+    Job,
 };
 
 enum class RequestKind : std::uint32_t {
@@ -57,9 +61,13 @@ struct Header {
     MessageType type{};
 };
 
+// OpenReply's status from the light worker when the picture needs a
+// decoder only the full worker has.
+constexpr std::int32_t kNeedsFullWorker = -1;
+
 struct OpenReply {
     Header header{kMagic, kVersion, MessageType::OpenReply};
-    std::int32_t status = 0;
+    std::int32_t status = 0;  // a Status, or kNeedsFullWorker
     std::uint32_t dimensionCount = 0;
     GUID dimensions[kMaxDimensions]{};
     std::uint32_t frameCounts[kMaxDimensions]{};
@@ -119,15 +127,26 @@ struct Done {
     std::int32_t status = 0;
 };
 
-// The largest message; the receiving buffer's size.
-constexpr std::size_t kMaxMessageBytes = sizeof(OpenReply);
-static_assert(sizeof(Request) <= kMaxMessageBytes && sizeof(Begin) <= kMaxMessageBytes);
-
 // The worker's resource limits follow the program's decode limits.
 struct WorkerArguments {
     DecodeLimits limits;
     int threads = 1;
 };
+
+// The picture's descriptor rides along; the worker locks itself down as
+// soon as it has it.
+struct Job {
+    Header header{kMagic, kVersion, MessageType::Job};
+    std::int64_t maxPixels = 0;
+    std::int64_t maxBytes = 0;
+    std::int32_t maxSide = 0;
+    std::int32_t threads = 0;
+};
+
+// The largest message; the receiving buffer's size.
+constexpr std::size_t kMaxMessageBytes = sizeof(OpenReply);
+static_assert(sizeof(Request) <= kMaxMessageBytes && sizeof(Begin) <= kMaxMessageBytes &&
+              sizeof(Job) <= kMaxMessageBytes);
 
 }  // namespace imaging::sandbox
 

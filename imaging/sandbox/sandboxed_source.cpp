@@ -9,6 +9,7 @@
 #include "imaging/sandbox/channel.h"
 #include "imaging/sandbox/frame_collector.h"
 #include "imaging/sandbox/shared_memory.h"
+#include "imaging/sandbox/spare_workers.h"
 #include "imaging/sandbox/worker_process.h"
 
 #include <QFile>
@@ -53,6 +54,8 @@ public:
         : worker_(std::move(worker)), limits_(limits), settings_(settings) {}
 
     Status Open();
+    // After Open: the light worker found that the picture needs the full one.
+    bool needsFullWorker() const { return needsFullWorker_; }
 
     const PictureInfo& Info() const override { return info_; }
     const std::vector<FrameDimension>& Dimensions() const override { return dimensions_; }
@@ -99,6 +102,7 @@ private:
     float ydpi_ = 96.0f;
     // Set once the worker is gone: every later call fails the same way.
     std::optional<Status> failed_;
+    bool needsFullWorker_ = false;
 };
 
 Status SandboxedSource::End(Ending ending) {
@@ -124,6 +128,10 @@ Status SandboxedSource::Open() {
     if (Status s = Receive(packet, deadline); s != Status::Ok) return s;
     OpenReply reply;
     if (!Decode(packet, MessageType::OpenReply, reply)) return End(Ending::Broken);
+    if (reply.status == kNeedsFullWorker) {
+        needsFullWorker_ = true;
+        return Status::Aborted;
+    }
     if (const Status s = ToStatus(reply.status); s != Status::Ok) return s;
     if (reply.dimensionCount == 0 || reply.dimensionCount > kMaxDimensions) return End(Ending::Broken);
     for (std::uint32_t i = 0; i < reply.dimensionCount; ++i)
@@ -260,6 +268,28 @@ Status OpenPicture(const QString& path, UniqueFd& picture) {
     return Status::Ok;
 }
 
+// A worker of `kind` that has the picture: a waiting one when one is kept
+// (or a new one, should that one have gone meanwhile), else a new one.
+std::unique_ptr<WorkerProcess> WorkerFor(WorkerKind kind, int picture, const WorkerArguments& arguments) {
+    const QString program = FindWorkerProgram(kind);
+    if (program.isEmpty()) return nullptr;
+    if (auto spare = TakeSpareWorker(program); spare && spare->Hand(picture, arguments)) return spare;
+    auto worker = std::make_unique<WorkerProcess>();
+    return worker->Start(program, picture, arguments) ? std::move(worker) : nullptr;
+}
+
+Status OpenIn(WorkerKind kind, int picture, const DecodeLimits& limits, const SandboxSettings& settings,
+              std::unique_ptr<SandboxedSource>& source) {
+    std::unique_ptr<WorkerProcess> worker = WorkerFor(kind, picture, WorkerArguments{limits, WorkerCount()});
+    if (!worker) {
+        const WorkerFailure failure{WorkerFailureKind::NotStarted};
+        NoteWorkerFailure(failure);
+        return StatusFor(failure);
+    }
+    source = std::make_unique<SandboxedSource>(std::move(worker), limits, settings);
+    return source->Open();
+}
+
 }  // namespace
 
 SandboxSettings DefaultSandboxSettings() {
@@ -275,16 +305,12 @@ Status OpenSandboxedPictureSource(const QString& path, const DecodeLimits& limit
     source.reset();
     UniqueFd picture;
     if (Status s = OpenPicture(path, picture); s != Status::Ok) return s;
-    const QString program = FindWorkerProgram();
-    auto worker = std::make_unique<WorkerProcess>();
-    if (program.isEmpty() || !worker->Start(program, picture.get(), WorkerArguments{limits, WorkerCount()})) {
-        const WorkerFailure failure{WorkerFailureKind::NotStarted};
-        NoteWorkerFailure(failure);
-        return StatusFor(failure);
+    std::unique_ptr<SandboxedSource> sandboxed;
+    Status status = OpenIn(WorkerKind::Light, picture.get(), limits, settings, sandboxed);
+    if (status != Status::Ok && sandboxed && sandboxed->needsFullWorker()) {
+        sandboxed.reset();
+        status = OpenIn(WorkerKind::Full, picture.get(), limits, settings, sandboxed);
     }
-    picture.Reset();
-    auto sandboxed = std::make_unique<SandboxedSource>(std::move(worker), limits, settings);
-    const Status status = sandboxed->Open();
     if (status == Status::Ok) source = std::move(sandboxed);
     return status;
 }

@@ -1,5 +1,7 @@
 #include "imaging/sandbox/worker_process.h"
 
+#include "imaging/sandbox/channel.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,7 @@ namespace imaging::sandbox {
 namespace {
 
 constexpr const char* kProgramName = "tessaline-decoder";
+constexpr const char* kLightProgramName = "tessaline-decoder-light";
 
 QString ExecutableFolder() {
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
@@ -33,14 +36,21 @@ bool IsProgram(const QString& path) {
     return info.isFile() && info.isExecutable();
 }
 
-// Descriptors the worker inherits are moved above the standard ones and the
-// two fixed numbers, so that the dup2 onto them never meets itself.
-UniqueFd Lifted(int fd) { return UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, 10)); }
-
-std::vector<std::string> ArgumentsFor(const QString& program, const WorkerArguments& a) {
-    return {QFile::encodeName(program).toStdString(), std::to_string(a.limits.maxPixels),
-            std::to_string(a.limits.maxBytes), std::to_string(a.limits.maxSide), std::to_string(a.threads)};
+QString FindNextToUs(const QString& name) {
+    const QDir here(ExecutableFolder());
+    const QString candidates[] = {
+        here.filePath(name),
+        here.filePath(QStringLiteral(TESS_DECODER_FROM_BIN "/") + name),
+        here.filePath(QStringLiteral("../decoder/") + name),
+    };
+    for (const QString& candidate : candidates)
+        if (IsProgram(candidate)) return QDir::cleanPath(candidate);
+    return {};
 }
+
+// The socket end the worker inherits is moved above the standard
+// descriptors and kSocketFd, so that the dup2 onto it never meets itself.
+UniqueFd Lifted(int fd) { return UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, 10)); }
 
 // The worker's environment: ours, and in a sanitizer build no leak check in
 // the worker (LeakSanitizer stops the process with ptrace at exit, which the
@@ -71,21 +81,20 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
-QString FindWorkerProgram() {
-    const QByteArray fromEnvironment = qgetenv("TESS_DECODER");
-    if (!fromEnvironment.isEmpty()) {
-        const QString path = QFile::decodeName(fromEnvironment);
-        return IsProgram(path) ? path : QString();
+QString FindWorkerProgram(WorkerKind kind) {
+    const QString light = QFile::decodeName(qgetenv("TESS_DECODER_LIGHT"));
+    if (kind == WorkerKind::Light && !light.isEmpty()) return IsProgram(light) ? light : QString();
+    const QString full = QFile::decodeName(qgetenv("TESS_DECODER"));
+    if (!full.isEmpty()) {
+        const QString beside = QFileInfo(full).dir().filePath(QLatin1String(kLightProgramName));
+        if (kind == WorkerKind::Light && IsProgram(beside)) return beside;
+        return IsProgram(full) ? full : QString();
     }
-    const QDir here(ExecutableFolder());
-    const QString candidates[] = {
-        here.filePath(QLatin1String(kProgramName)),
-        here.filePath(QStringLiteral(TESS_DECODER_FROM_BIN "/") + QLatin1String(kProgramName)),
-        here.filePath(QStringLiteral("../decoder/") + QLatin1String(kProgramName)),
-    };
-    for (const QString& candidate : candidates)
-        if (IsProgram(candidate)) return QDir::cleanPath(candidate);
-    return {};
+    if (kind == WorkerKind::Light) {
+        const QString found = FindNextToUs(QLatin1String(kLightProgramName));
+        if (!found.isEmpty()) return found;
+    }
+    return FindNextToUs(QLatin1String(kProgramName));
 }
 
 WorkerProcess::~WorkerProcess() {
@@ -97,20 +106,18 @@ WorkerProcess::~WorkerProcess() {
     }
 }
 
-bool WorkerProcess::Start(const QString& program, int pictureFd, const WorkerArguments& arguments) {
+bool WorkerProcess::Spawn(const QString& program) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return false;
     UniqueFd ours(ends[0]);
     const UniqueFd theirs = Lifted(ends[1]);
     ::close(ends[1]);
-    const UniqueFd picture = Lifted(pictureFd);
-    if (!theirs.valid() || !picture.valid()) return false;
+    if (!theirs.valid()) return false;
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, theirs.get(), kSocketFd);
-    posix_spawn_file_actions_adddup2(&actions, picture.get(), kPictureFd);
-    std::vector<std::string> args = ArgumentsFor(program, arguments);
+    std::vector<std::string> args = {QFile::encodeName(program).toStdString()};
     std::vector<std::string> env = EnvironmentForWorker();
     std::vector<char*> argv = Pointers(args);
     std::vector<char*> envp = Pointers(env);
@@ -120,7 +127,21 @@ bool WorkerProcess::Start(const QString& program, int pictureFd, const WorkerArg
     if (error != 0) return false;
     pid_ = pid;
     socket_ = std::move(ours);
+    program_ = program;
     return true;
+}
+
+bool WorkerProcess::Hand(int pictureFd, const WorkerArguments& arguments) {
+    Job job;
+    job.maxPixels = arguments.limits.maxPixels;
+    job.maxBytes = arguments.limits.maxBytes;
+    job.maxSide = arguments.limits.maxSide;
+    job.threads = arguments.threads;
+    return running() && Send(socket_.get(), job, pictureFd);
+}
+
+bool WorkerProcess::Start(const QString& program, int pictureFd, const WorkerArguments& arguments) {
+    return Spawn(program) && Hand(pictureFd, arguments);
 }
 
 WorkerFailure WorkerProcess::Stop(Ending ending, int timeLimitMs) {

@@ -11,11 +11,17 @@
 
 namespace imaging::sandbox {
 
-// The worker program: $TESS_DECODER when set; else tessaline-decoder next
-// to this executable, in the installed program folder (for a program in
-// the bin folder), or in the build tree's decoder folder. Empty when none
-// is found.
-QString FindWorkerProgram();
+// The full worker has every decoder; the light one starts faster and hands
+// camera RAW, HEIF and JPEG XL pictures on to the full one.
+enum class WorkerKind { Light, Full };
+
+// The worker program: $TESS_DECODER_LIGHT for the light one when set;
+// $TESS_DECODER for the full one when set, with tessaline-decoder-light
+// beside it as the light one; else tessaline-decoder(-light) next to this
+// executable, in the installed program folder (for a program in the bin
+// folder), or in the build tree's decoder folder. Where there is no light
+// worker, the full one serves for both. Empty when none is found.
+QString FindWorkerProgram(WorkerKind kind = WorkerKind::Full);
 
 class WorkerProcess {
 public:
@@ -26,9 +32,15 @@ public:
     // one; a busy one is killed) and reaps it.
     ~WorkerProcess();
 
-    // Starts `program` with the picture as its descriptor kPictureFd and one
-    // end of a socket pair as kSocketFd.
+    // Starts `program` with one end of a socket pair as its descriptor
+    // kSocketFd. It loads its libraries and waits for Hand.
+    bool Spawn(const QString& program);
+    // Gives the started worker its picture and limits. False when the
+    // worker is gone.
+    bool Hand(int pictureFd, const WorkerArguments& arguments);
+    // Spawn and Hand at once.
     bool Start(const QString& program, int pictureFd, const WorkerArguments& arguments);
+    const QString& program() const { return program_; }
     int socket() const { return socket_.get(); }
     bool running() const { return pid_ > 0; }
 
@@ -43,6 +55,7 @@ private:
     WorkerFailure Classify(int waitStatus, int timeLimitMs) const;
     UniqueFd socket_;
     pid_t pid_ = -1;
+    QString program_;
 };
 
 }  // namespace imaging::sandbox

@@ -385,6 +385,54 @@ TEST_F(TiffDecode, AStripByteCountTooLargeForTheFileIsEstimatedWhenTheRowsAreThe
     }
 }
 
+// Keeps every band a source streams, as one frame.
+class BandCollector final : public RowSink {
+public:
+    bool Begin(int width, int height, PixelLayout layout) override { return frame.Allocate(width, height, layout); }
+    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override {
+        for (int r = 0; r < count; ++r) std::memcpy(frame.row(y + r), data + stride * r, frame.stride());
+        ++bands;
+        return true;
+    }
+    PixelBuffer frame;
+    int bands = 0;
+};
+
+TEST_F(TiffDecode, StreamedRowsAreTheWholeFramesRowsBandByBand) {
+    const int w = 21, h = 40;
+    Page tiled = MakePage(w, h, 8, 3);
+    tiled.tile = 16;
+    for (int k = 0; k < w * h * 3; ++k) tiled.data.push_back(std::uint8_t(k * 13));
+    Page upsideDown = tiled;
+    upsideDown.orientation = ORIENTATION_BOTLEFT;
+    for (const Page& page : {tiled, upsideDown}) {
+        PixelBuffer whole;
+        ASSERT_EQ(Decode({page}, whole), Status::Ok);
+        std::unique_ptr<PictureSource> source;
+        ASSERT_EQ(OpenPictureSource(Path("t.tif"), DecodeLimits{}, source), Status::Ok);
+        BandCollector sink;
+        ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 0, 0, sink), Status::Ok);
+        // Three rows of tiles come as three bands; a page to be turned
+        // comes whole, already turned.
+        EXPECT_EQ(sink.bands, page.orientation ? 1 : 3);
+        ASSERT_EQ(QSize(sink.frame.width(), sink.frame.height()), QSize(whole.width(), whole.height()));
+        for (int y = 0; y < h; ++y) EXPECT_EQ(std::memcmp(sink.frame.row(y), whole.row(y), w * 3), 0) << y;
+    }
+
+    // A strip whose data lies past the end fails the stream too.
+    Page page = MakePage(64, 64, 8, 3);
+    page.data.assign(64 * 64 * 3, 77);
+    ASSERT_TRUE(WriteTiff(Path("whole.tif"), {page}));
+    QByteArray truncated = ReadBytes(Path("whole.tif"));
+    ASSERT_TRUE(PatchTag(truncated, TIFFTAG_STRIPOFFSETS, std::uint32_t(truncated.size() - 100)));
+    WriteBytes(Path("truncated.tif"), truncated);
+    std::unique_ptr<PictureSource> source;
+    if (OpenPictureSource(Path("truncated.tif"), DecodeLimits{}, source) == Status::Ok) {
+        BandCollector sink;
+        EXPECT_NE(source->DecodeFrameRows(FrameDimensionPage, 0, 0, 0, sink), Status::Ok);
+    }
+}
+
 TEST_F(TiffDecode, ParallelDecodesShareNothing) {
     Page good = MakePage(32, 32, 8, 3);
     good.data.assign(32 * 32 * 3, 90);

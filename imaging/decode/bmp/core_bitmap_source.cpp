@@ -1,5 +1,7 @@
 #include "imaging/decode/bmp/core_bitmap_source.h"
 
+#include "imaging/decode/bmp/core_bitmap_header.h"
+
 #include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/qimage_to_pixels.h"
 #include "imaging/decode/resolution.h"
@@ -13,13 +15,9 @@
 namespace imaging::decode {
 namespace {
 
-constexpr std::uint32_t kFileHeaderBytes = 14, kCoreHeaderBytes = 12;
+constexpr std::uint32_t kFileHeaderBytes = kBmpFileHeaderBytes;
 
-std::uint32_t Le(const QByteArray& b, int at, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
-    return v;
-}
+std::uint32_t Le(const QByteArray& b, int at, int bytes) { return BmpLittleEndian(b, at, bytes); }
 
 class CoreBitmapSource final : public SingleDimensionSource {
 public:
@@ -50,16 +48,6 @@ private:
 };
 
 }  // namespace
-
-bool IsShortTableCoreBitmap(const QByteArray& head) {
-    if (head.size() < kFileHeaderBytes + kCoreHeaderBytes || !head.startsWith("BM")) return false;
-    if (Le(head, 14, 4) != kCoreHeaderBytes) return false;
-    const std::uint32_t bitCount = Le(head, 24, 2);
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8) return false;
-    const std::uint32_t rows = Le(head, 10, 4);
-    const std::uint32_t tableEnd = kFileHeaderBytes + kCoreHeaderBytes + 3 * (1u << bitCount);
-    return rows >= kFileHeaderBytes + kCoreHeaderBytes && rows < tableEnd;
-}
 
 Status OpenCoreBitmapSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
     QFile file(path);

@@ -7,15 +7,11 @@
 
 #include "imaging/core/picture_source.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <memory>
 
 namespace imaging::decode {
-
-// True when `head` (the file's first bytes) is such a BMP.
-bool IsShortTableCoreBitmap(const QByteArray& head);
 
 Status OpenCoreBitmapSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source);
 

@@ -1,6 +1,9 @@
 #include "imaging/decode/tiff/tiff_camera.h"
 
 #include "imaging/decode/tiff/tiff_raw_ifd.h"
+#include "imaging/decode/tiff_directory.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <array>
@@ -41,3 +44,15 @@ bool FirstDirectoryHoldsRawData(QIODevice& device) {
 }
 
 }  // namespace imaging::decode::tiff
+
+namespace imaging::decode {
+
+bool TiffLooksLikeCameraRaw(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const TiffSummary summary = ReadTiffSummary(file);
+    if (!summary.valid) return false;
+    return summary.hasDngVersion || (summary.hasMake && tiff::FirstDirectoryHoldsRawData(file));
+}
+
+}  // namespace imaging::decode

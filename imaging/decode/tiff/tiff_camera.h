@@ -8,9 +8,17 @@
 // and is read as a TIFF: a raw developer would brighten and colour it.
 
 #include <QIODevice>
+#include <QString>
 
 namespace imaging::decode::tiff {
 
 bool FirstDirectoryHoldsRawData(QIODevice& device);
 
 }  // namespace imaging::decode::tiff
+
+namespace imaging::decode {
+
+// A DNG, or a TIFF with a camera maker and raw data: LibRaw's first.
+bool TiffLooksLikeCameraRaw(const QString& path);
+
+}  // namespace imaging::decode

@@ -18,6 +18,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <vector>
+
 #include <tiffio.h>
 
 namespace imaging::decode {
@@ -66,6 +69,29 @@ Status ReadSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& lim
     return file.status();
 }
 
+// The page's rows to `sink` a band at a time, as they are decoded; only for
+// pages stored upright.
+Status StreamSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& limits, RowSink& sink) {
+    tiff::TiffBands bands;
+    if (Status s = bands.Start(file, page, limits); s != Status::Ok) return s;
+    PixelBuffer band;
+    if (!band.Allocate(page.width, bands.bandHeight(), page.layout())) return Status::OutOfMemory;
+    const tiff::SampleReader reader(page);
+    std::vector<const std::uint8_t*> planes(static_cast<std::size_t>(bands.planes()));
+    if (!sink.Begin(page.width, page.height, page.layout())) return Status::Aborted;
+    for (int y = 0; y < page.height; y += bands.bandHeight()) {
+        if (Status s = bands.Read(y); s != Status::Ok) return s;
+        const int rows = std::min(bands.bandHeight(), page.height - y);
+        for (int r = 0; r < rows; ++r) {
+            for (int p = 0; p < bands.planes(); ++p) planes[static_cast<std::size_t>(p)] = bands.Row(p, r);
+            tiff::ConvertRow(page, reader, planes.data(), band.row(r));
+        }
+        if (file.failed()) return Status::GenericError;
+        if (!sink.Rows(y, rows, band.row(0), band.stride())) return Status::Aborted;
+    }
+    return file.status();
+}
+
 class TiffSource final : public SingleDimensionSource {
 public:
     TiffSource(QString path, DecodeLimits limits, std::uint32_t pages, float dpiX, float dpiY, PictureInfo info)
@@ -92,6 +118,21 @@ public:
         const Status s = Decode(index, out);
         if (s != Status::Ok) out.Reset();
         return s;
+    }
+
+    // Pages stored upright and read sample by sample stream as they decode;
+    // the others are decoded whole, then handed over.
+    Status DecodeFrameRows(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                           RowSink& sink) override {
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
+        TiffFile file;
+        TiffPage page;
+        if (Status s = OpenPage(path_, limits_, index, file, page); s != Status::Ok) return s;
+        // ApplyOrientation leaves 1 and values outside 1..8 as stored.
+        const bool upright = page.orientation <= 1 || page.orientation > 8;
+        if (page.route == tiff::PageRoute::LibtiffRgba || !upright)
+            return PictureSource::DecodeFrameRows(dimension, index, minWidth, minHeight, sink);
+        return StreamSamples(file, page, limits_, sink);
     }
 
 private:

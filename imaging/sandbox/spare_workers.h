@@ -1,0 +1,27 @@
+#pragma once
+// Decoding workers started before they are needed. Starting the worker
+// program (mostly loading its libraries) costs about as much as decoding a
+// small picture; a worker started ahead does it while the program gets
+// ready or while the person picks a file, and waits for its picture.
+
+#include "imaging/sandbox/worker_process.h"
+
+#include <memory>
+
+namespace imaging::sandbox {
+
+// The waiting workers are light ones (worker_process.h).
+// Keeps `count` started workers waiting from now on, and starts the first
+// ones at once. `pictures` is how many pictures will be opened in all, when
+// known (a command line's inputs), so that no worker is started that will
+// never be used; -1 when it is not known (the window).
+void KeepSpareWorkers(int count, int pictures = -1);
+
+// A waiting worker of `program`, when one is kept; a new one is started in
+// its place while there are pictures left to open. Null otherwise.
+std::unique_ptr<WorkerProcess> TakeSpareWorker(const QString& program);
+
+// Ends the waiting workers and keeps none from now on.
+void StopSpareWorkers();
+
+}  // namespace imaging::sandbox
