@@ -36,11 +36,15 @@ bool IsProgram(const QString& path) {
     return info.isFile() && info.isExecutable();
 }
 
-QString FindNextToUs(const QString& name) {
-    const QDir here(ExecutableFolder());
+// Beside the program, in the installed program folder (for a program in
+// the bin folder), or in the build tree's decoder folder (for the window at
+// the build tree's top and for programs one folder down).
+QString FindBeside(const QString& folder, const QString& name) {
+    const QDir here(folder);
     const QString candidates[] = {
         here.filePath(name),
         here.filePath(QStringLiteral(TESS_DECODER_FROM_BIN "/") + name),
+        here.filePath(QStringLiteral("decoder/") + name),
         here.filePath(QStringLiteral("../decoder/") + name),
     };
     for (const QString& candidate : candidates)
@@ -90,11 +94,15 @@ QString FindWorkerProgram(WorkerKind kind) {
         if (kind == WorkerKind::Light && IsProgram(beside)) return beside;
         return IsProgram(full) ? full : QString();
     }
+    return FindWorkerProgramIn(ExecutableFolder(), kind);
+}
+
+QString FindWorkerProgramIn(const QString& folder, WorkerKind kind) {
     if (kind == WorkerKind::Light) {
-        const QString found = FindNextToUs(QLatin1String(kLightProgramName));
+        const QString found = FindBeside(folder, QLatin1String(kLightProgramName));
         if (!found.isEmpty()) return found;
     }
-    return FindNextToUs(QLatin1String(kProgramName));
+    return FindBeside(folder, QLatin1String(kProgramName));
 }
 
 WorkerProcess::~WorkerProcess() {

@@ -22,6 +22,8 @@ enum class WorkerKind { Light, Full };
 // folder), or in the build tree's decoder folder. Where there is no light
 // worker, the full one serves for both. Empty when none is found.
 QString FindWorkerProgram(WorkerKind kind = WorkerKind::Full);
+// The same search without the environment, for a program in `folder`.
+QString FindWorkerProgramIn(const QString& folder, WorkerKind kind);
 
 class WorkerProcess {
 public:

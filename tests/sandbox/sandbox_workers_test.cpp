@@ -5,6 +5,7 @@
 #include "imaging/sandbox/sandboxed_source.h"
 #include "imaging/sandbox/spare_workers.h"
 #include "imaging/sandbox/worker_failure.h"
+#include "imaging/sandbox/worker_process.h"
 #include "tests/imaging/decode_test_pictures.h"
 #include "tests/support/test_environment.h"
 
@@ -126,6 +127,19 @@ TEST_F(WorkerPrograms, SpareWorkersServeThePicturesAndNoneOutlastsThem) {
     }
     // Three pictures were announced and opened: nothing is left waiting.
     EXPECT_TRUE(Children().isEmpty()) << Children().size();
+}
+
+// The window sits at the build tree's top, the command line one folder
+// down: started from the build tree, each finds both workers.
+TEST(WorkerLookup, TheBuildTreesProgramsFindTheirWorkers) {
+    for (const QString& folder : {QStringLiteral(TESS_BINARY_DIR), QStringLiteral(TESS_BINARY_DIR "/cli")}) {
+        EXPECT_TRUE(sandbox::FindWorkerProgramIn(folder, sandbox::WorkerKind::Light)
+                        .endsWith(QLatin1String("/decoder/tessaline-decoder-light")))
+            << folder.toStdString();
+        EXPECT_TRUE(sandbox::FindWorkerProgramIn(folder, sandbox::WorkerKind::Full)
+                        .endsWith(QLatin1String("/decoder/tessaline-decoder")))
+            << folder.toStdString();
+    }
 }
 
 }  // namespace
