@@ -1,0 +1,81 @@
+// The frame's rows from the decoder into the encoder (see
+// streamed_conversion.h).
+#include "imaging/conversion/streamed_conversion.h"
+
+#include "imaging/conversion/encoding_sink.h"
+#include "imaging/conversion/output_blocks.h"
+#include "imaging/encode/atomic_file.h"
+#include "imaging/encode/jpeg_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+
+bool CanStreamConversion(const ConversionInput& in, int frameWidth, int frameHeight) {
+    return frameWidth > 0 && frameHeight > 0 && in.outputWidth == frameWidth && in.outputHeight == frameHeight &&
+           in.overlayText.isEmpty() && RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone;
+}
+
+namespace {
+
+// The resolution the output is written with: the picture's horizontal one
+// on both axes, as the bitmap of a whole-frame conversion takes it; 96 when
+// the picture's is refused.
+float OutputDpi(const PictureSource& source, const std::function<void(ConversionNotice)>& notice) {
+    const float dpi = source.HorizontalResolution();
+    if (dpi > 0.0f && std::isfinite(dpi)) return dpi;
+    notice(ConversionNotice::ResolutionFailed);
+    return 96.0f;
+}
+
+// The transform into sRGB the frame's colours need, if any (a decoder that
+// applied the profile itself delivers sRGB already).
+std::shared_ptr<const colour::RgbTransform> ColoursFor(const PictureSource& source, ColourHandling colour) {
+    const PictureInfo& info = source.Info();
+    if (colour != ColourHandling::ConvertToSrgb || info.profileApplied) return nullptr;
+    return colour::RgbToSrgb(info.iccProfile);
+}
+
+JpegSettings SettingsFor(const ConversionInput& in, float dpi) {
+    JpegSettings settings;
+    // libjpeg's own bounds: below 1 is 1, above 100 is 100.
+    settings.quality = static_cast<int>(std::clamp<std::uint32_t>(in.quality, 1, 100));
+    settings.xdpi = settings.ydpi = JpegDotsPerInch(dpi);
+    return settings;
+}
+
+}  // namespace
+
+StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t frame, int frameWidth,
+                                        int frameHeight, const ConversionInput& in,
+                                        const std::function<void(ConversionNotice)>& onNotice) {
+    StreamedConversion done;
+    auto notice = [&](ConversionNotice n) {
+        done.result.notices.push_back(n);
+        if (onNotice) onNotice(n);
+    };
+    done.result.outcome = ConversionOutcome::SaveFailed;
+    const float dpi = OutputDpi(source, notice);
+    const auto width = static_cast<std::uint32_t>(frameWidth);
+    const auto height = static_cast<std::uint32_t>(frameHeight);
+    const PictureInfo blocks = OutputBlocksFor(source.Info(), OutputFactsFor(width, height, dpi, dpi), in.metadata,
+                                               in.colour);
+    AtomicFile file;
+    JpegRowWriter writer;
+    if (!file.Open(in.outputPath) ||
+        !writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks))
+        return done;
+    EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour));
+    const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, frameWidth, frameHeight, sink);
+    done.sizeDiffered = sink.SizeDiffered();
+    if (sink.EncoderFailed() || done.sizeDiffered) return done;
+    // A decoder that ends without error before the last row is as broken
+    // as one that says so.
+    done.read = status != Status::Ok ? status : sink.Complete() ? Status::Ok : Status::GenericError;
+    if (done.read != Status::Ok) return done;
+    if (writer.Finish() && file.Commit()) done.result.outcome = ConversionOutcome::Saved;
+    return done;
+}
+
+}  // namespace imaging
