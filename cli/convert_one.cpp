@@ -152,7 +152,8 @@ void Report(const imaging::ConversionResult& result, const QString& input, const
 }
 
 // A frame the output keeps at its own size, with nothing drawn on it or
-// turned, goes from the decoder into the encoder without being held whole.
+// turned (a mirror aside), goes from the decoder into the encoder without
+// being held whole.
 // None when the conversion is not of that kind.
 std::optional<imaging::StreamedConversion> ConvertStreamed(const CliOptions& o, imaging::PictureSource& source,
                                                            const QString& output) {

@@ -1,13 +1,24 @@
 // Bands of a frame into the JPEG encoder (see encoding_sink.h).
 #include "imaging/conversion/encoding_sink.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace imaging {
 
+namespace {
+
+// Reverses the order of a row's RGB pixels.
+void MirrorRow(std::uint8_t* row, int width) {
+    for (int left = 0, right = width - 1; left < right; ++left, --right)
+        std::swap_ranges(row + 3 * left, row + 3 * left + 3, row + 3 * right);
+}
+
+}  // namespace
+
 EncodingSink::EncodingSink(JpegRowWriter& writer, int width, int height,
-                           std::shared_ptr<const colour::RgbTransform> toSrgb)
-    : writer_(writer), width_(width), height_(height), toSrgb_(std::move(toSrgb)) {}
+                           std::shared_ptr<const colour::RgbTransform> toSrgb, bool mirror)
+    : writer_(writer), width_(width), height_(height), toSrgb_(std::move(toSrgb)), mirror_(mirror) {}
 
 bool EncodingSink::Fail() {
     failed_ = true;
@@ -34,8 +45,8 @@ bool EncodingSink::Rows(int y, int count, const std::uint8_t* data, std::size_t 
     // Bands come top to bottom, each right after the last.
     if (!begun_ || failed_ || y != received_ || count <= 0 || count > height_ - received_ || !data) return Fail();
     rows_.resize(static_cast<std::size_t>(count));
-    // Opaque rows that keep their colours are encoded where they lie.
-    if (layout_ == PixelLayout::Rgb8 && !toSrgb_) {
+    // Opaque rows that stay as they are are encoded where they lie.
+    if (layout_ == PixelLayout::Rgb8 && !toSrgb_ && !mirror_) {
         for (int i = 0; i < count; ++i) rows_[static_cast<std::size_t>(i)] = data + stride * static_cast<std::size_t>(i);
         return Encode(rows_.data(), count);
     }
@@ -46,8 +57,10 @@ bool EncodingSink::Rows(int y, int count, const std::uint8_t* data, std::size_t 
             CompositeRow(row, band_.row(i));
         else
             std::memcpy(band_.row(i), row, static_cast<std::size_t>(width_) * 3);
+        if (mirror_) MirrorRow(band_.row(i), width_);
         rows_[static_cast<std::size_t>(i)] = band_.row(i);
     }
+    // Each pixel's colour stands alone, so it may follow the mirroring.
     if (toSrgb_) toSrgb_->Apply(band_);
     return Encode(rows_.data(), count);
 }

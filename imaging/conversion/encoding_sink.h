@@ -3,7 +3,8 @@
 // turned into the RGB rows a whole-frame conversion of the same size would
 // encode: straight-alpha pixels composited over white exactly as drawing
 // the frame into a white bitmap does, then the colours turned into sRGB
-// when a transform is given. Only one band is ever held.
+// when a transform is given, and mirrored left to right when asked (the
+// one turn that keeps every row whole). Only one band is ever held.
 
 #include "imaging/colour/colour_transform.h"
 #include "imaging/core/picture_source.h"
@@ -18,7 +19,8 @@ namespace imaging {
 class EncodingSink final : public RowSink {
 public:
     // `writer` has started a width x height picture; `toSrgb` may be null.
-    EncodingSink(JpegRowWriter& writer, int width, int height, std::shared_ptr<const colour::RgbTransform> toSrgb);
+    EncodingSink(JpegRowWriter& writer, int width, int height, std::shared_ptr<const colour::RgbTransform> toSrgb,
+                 bool mirror);
 
     // Refuses a frame of another size than the writer's.
     bool Begin(int width, int height, PixelLayout layout) override;
@@ -41,6 +43,7 @@ private:
     int width_;
     int height_;
     std::shared_ptr<const colour::RgbTransform> toSrgb_;
+    bool mirror_;
     PixelLayout layout_ = PixelLayout::Rgb8;
     bool begun_ = false;
     bool failed_ = false;

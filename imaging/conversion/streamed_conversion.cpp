@@ -12,9 +12,20 @@
 
 namespace imaging {
 
+namespace {
+
+// The left-to-right mirror, the one turn a stream can make (a half turn
+// flipped upside down is the same).
+bool Mirrored(const ConversionInput& in) {
+    return RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipX;
+}
+
+}  // namespace
+
 bool CanStreamConversion(const ConversionInput& in, int frameWidth, int frameHeight) {
     return frameWidth > 0 && frameHeight > 0 && in.outputWidth == frameWidth && in.outputHeight == frameHeight &&
-           in.overlayText.isEmpty() && RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone;
+           in.overlayText.isEmpty() &&
+           (RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone || Mirrored(in));
 }
 
 namespace {
@@ -66,7 +77,7 @@ StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t fra
     if (!file.Open(in.outputPath) ||
         !writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks))
         return done;
-    EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour));
+    EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour), Mirrored(in));
     const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, frameWidth, frameHeight, sink);
     done.sizeDiffered = sink.SizeDiffered();
     if (sink.EncoderFailed() || done.sizeDiffered) return done;

@@ -1,6 +1,6 @@
 #pragma once
-// A conversion that keeps the picture's size, with no text and no turn,
-// run without ever holding the frame: its rows go from the decoder
+// A conversion that keeps the picture's size, with no text and no turn
+// (other than a left-to-right mirror), run without ever holding the frame: its rows go from the decoder
 // straight into the JPEG encoder as they are decoded (the decoder works in
 // its own process meanwhile). The file is the one ConvertPicture writes for
 // the same input, byte for byte: the same colours, resolution, profile and
@@ -13,7 +13,8 @@ namespace imaging {
 
 // `in` (whose picture is not looked at) asks for nothing a stream cannot
 // do for a frame of frameWidth x frameHeight: the output has the frame's
-// size, there is no text, no rotation and no flip.
+// size, there is no text, and no rotation or flip other than a mirror left
+// to right.
 bool CanStreamConversion(const ConversionInput& in, int frameWidth, int frameHeight);
 
 struct StreamedConversion {

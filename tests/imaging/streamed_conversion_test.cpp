@@ -1,6 +1,6 @@
 // A conversion at the picture's own size streamed from the decoder into the
 // encoder: the same file as the whole-frame conversion, for plain, tagged
-// and transparent pictures; nothing left behind when the picture breaks
+// and transparent pictures, as they are or mirrored; nothing left behind when the picture breaks
 // half-way; and an encoder that refuses an unfinished picture.
 #include "imaging/conversion/streamed_conversion.h"
 #include "imaging/encode/jpeg_row_writer.h"
@@ -40,8 +40,10 @@ bool SavePng(QImage image, const QString& path, const tagged::Bytes& icc = {}) {
     return image.save(path, "PNG");
 }
 
-// `input` at its own size through the stream into `output`.
-StreamedConversion Stream(const QString& input, const QString& output, ColourHandling colour) {
+// `input` at its own size through the stream into `output`, as `adjust`
+// sets the rest.
+StreamedConversion Stream(const QString& input, const QString& output,
+                          const std::function<void(ConversionInput&)>& adjust) {
     std::unique_ptr<PictureSource> source;
     StreamedConversion failed;
     failed.read = OpenFrameSource(input, 0, source);
@@ -54,10 +56,18 @@ StreamedConversion Stream(const QString& input, const QString& output, ColourHan
     in.outputHeight = h;
     in.quality = 100;
     in.outputPath = output;
-    in.colour = colour;
+    adjust(in);
     EXPECT_TRUE(CanStreamConversion(in, w, h));
     return ConvertFrameStreamed(*source, 0, w, h, in);
 }
+
+// What a conversion asks beyond the size: colours, and a turn.
+struct Asked {
+    ColourHandling colour;
+    int angle;
+    int flip;
+    const char* what;
+};
 
 class StreamedConversionTest : public ::testing::Test {
 protected:
@@ -76,15 +86,25 @@ TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
     tagging.icc = tagged::ProPhotoProfile();
     ASSERT_TRUE(tagged::WriteJpeg(path("photo.jpg"), 400, 300,
                                   [](int x, int y) { return tagged::Sweep(x, y, 400, 300); }, tagging));
+    const Asked asked[] = {
+        {ColourHandling::ConvertToSrgb, 0, 0, "into sRGB"},
+        {ColourHandling::KeepProfile, 0, 0, "keeping its profile"},
+        {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
+        {ColourHandling::ConvertToSrgb, 180, 2, "half turned upside down"},
+    };
     for (const char* name : {"plain.png", "adobe.png", "alpha.png", "alpha-p3.png", "photo.jpg"})
-        for (ColourHandling colour : {ColourHandling::ConvertToSrgb, ColourHandling::KeepProfile}) {
-            SCOPED_TRACE(std::string(name) + (colour == ColourHandling::KeepProfile ? " keeping its profile" : ""));
-            const auto keep = [colour](ConversionInput& in) { in.colour = colour; };
+        for (const Asked& a : asked) {
+            SCOPED_TRACE(std::string(name) + " " + a.what);
+            const auto adjust = [&a](ConversionInput& in) {
+                in.colour = a.colour;
+                in.rotateAngle = a.angle;
+                in.flipType = a.flip;
+            };
             // Loaded whole, and loaded through the resampler at its own size.
-            ASSERT_TRUE(tagged::Convert(path(name), path("whole.jpg"), 0, 0, keep));
+            ASSERT_TRUE(tagged::Convert(path(name), path("whole.jpg"), 0, 0, adjust));
             const QImage size(path(name));
-            ASSERT_TRUE(tagged::Convert(path(name), path("sized.jpg"), size.width(), size.height(), keep));
-            const StreamedConversion streamed = Stream(path(name), path("streamed.jpg"), colour);
+            ASSERT_TRUE(tagged::Convert(path(name), path("sized.jpg"), size.width(), size.height(), adjust));
+            const StreamedConversion streamed = Stream(path(name), path("streamed.jpg"), adjust);
             ASSERT_EQ(streamed.read, Status::Ok);
             ASSERT_FALSE(streamed.sizeDiffered);
             ASSERT_TRUE(streamed.result.saved());
@@ -106,7 +126,7 @@ TEST_F(StreamedConversionTest, APictureBrokenHalfWayLeavesNothing) {
     cut.close();
     ASSERT_TRUE(whole.remove());
 
-    const StreamedConversion streamed = Stream(path("cut.png"), path("out.jpg"), ColourHandling::ConvertToSrgb);
+    const StreamedConversion streamed = Stream(path("cut.png"), path("out.jpg"), [](ConversionInput&) {});
     EXPECT_NE(streamed.read, Status::Ok);
     EXPECT_EQ(files(), QStringList{"cut.png"});
 }
