@@ -196,25 +196,39 @@ void ConvertWhole(const CliOptions& o, const QString& input, const QString& outp
     Report(imaging::ConvertPicture(in), input, output, r);
 }
 
+// The checks before any decoding: an output that exists, a place that
+// cannot be written, an input that cannot be read. False, with the lines
+// said, when one fails.
+bool Checked(const CliOptions& o, const QString& input, const QString& output, FileConversion& r) {
+    if (QFileInfo::exists(output) && !o.force) {
+        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
+        return false;
+    }
+    if (const QString why = WriteProblem(output); !why.isEmpty()) {
+        r.err << QStringLiteral("%1: %2: %3").arg(output, MessageText(imaging::ConversionOutcome::SaveFailed), why);
+        return false;
+    }
+    if (const QString why = ReadProblem(input); !why.isEmpty()) {
+        r.err << QStringLiteral("%1: cannot read this picture: %2").arg(input, why);
+        return false;
+    }
+    return true;
+}
+
+// The picture's frame opened in the decoding worker.
+imaging::Status Open(const CliOptions& o, const QString& input, std::unique_ptr<imaging::PictureSource>& source) {
+    source.reset();
+    imaging::sandbox::ClearWorkerFailure();
+    return imaging::OpenFrameSource(input, o.frame, source);
+}
+
 }  // namespace
 
 FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const QString& output) {
     FileConversion r;
-    if (QFileInfo::exists(output) && !o.force) {
-        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
-        return r;
-    }
-    if (const QString why = WriteProblem(output); !why.isEmpty()) {
-        r.err << QStringLiteral("%1: %2: %3").arg(output, MessageText(imaging::ConversionOutcome::SaveFailed), why);
-        return r;
-    }
-    if (const QString why = ReadProblem(input); !why.isEmpty()) {
-        r.err << QStringLiteral("%1: cannot read this picture: %2").arg(input, why);
-        return r;
-    }
+    if (!Checked(o, input, output, r)) return r;
     std::unique_ptr<imaging::PictureSource> source;
-    imaging::sandbox::ClearWorkerFailure();
-    imaging::Status opened = imaging::OpenFrameSource(input, o.frame, source);
+    imaging::Status opened = Open(o, input, source);
     if (opened == imaging::Status::Ok) {
         const auto streamed = ConvertStreamed(o, *source, output);
         if (streamed && !streamed->sizeDiffered) {
@@ -226,11 +240,7 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const Q
         }
         // A frame that came at another size than its decoder stated is
         // decoded anew, whole, from a fresh source.
-        if (streamed) {
-            source.reset();
-            imaging::sandbox::ClearWorkerFailure();
-            opened = imaging::OpenFrameSource(input, o.frame, source);
-        }
+        if (streamed) opened = Open(o, input, source);
     }
     if (opened != imaging::Status::Ok) {
         r.err << QStringLiteral("%1: %2").arg(input, ReadFailure(o, opened));

@@ -44,6 +44,10 @@ bool EncodingSink::Begin(int width, int height, PixelLayout layout) {
 bool EncodingSink::Rows(int y, int count, const std::uint8_t* data, std::size_t stride) {
     // Bands come top to bottom, each right after the last.
     if (!begun_ || failed_ || y != received_ || count <= 0 || count > height_ - received_ || !data) return Fail();
+    if (encoderFailed_) {
+        received_ += count;
+        return true;
+    }
     rows_.resize(static_cast<std::size_t>(count));
     // Opaque rows that stay as they are are encoded where they lie.
     if (layout_ == PixelLayout::Rgb8 && !toSrgb_ && !mirror_) {
@@ -66,10 +70,7 @@ bool EncodingSink::Rows(int y, int count, const std::uint8_t* data, std::size_t 
 }
 
 bool EncodingSink::Encode(const std::uint8_t* const* rows, int count) {
-    if (!writer_.Write(rows, count)) {
-        encoderFailed_ = true;
-        return Fail();
-    }
+    if (!writer_.Write(rows, count)) encoderFailed_ = true;
     received_ += count;
     return true;
 }

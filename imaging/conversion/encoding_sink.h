@@ -26,11 +26,16 @@ public:
     bool Begin(int width, int height, PixelLayout layout) override;
     bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override;
 
-    // Every row arrived and was encoded.
+    // The writer could not start: rows are taken and dropped from now on,
+    // so a picture that turns out broken says so before the write failure.
+    void WriterFailed() { encoderFailed_ = true; }
+
+    // Every row arrived (and was encoded unless the encoder failed).
     bool Complete() const { return !failed_ && received_ == height_; }
     // The frame came with another size than the one stated.
     bool SizeDiffered() const { return sizeDiffered_; }
-    // The encoder refused rows (a write error).
+    // The encoder could not start or refused rows (a write error); the rest
+    // of the rows were still taken.
     bool EncoderFailed() const { return encoderFailed_; }
 
 private:

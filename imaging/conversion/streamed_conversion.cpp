@@ -74,18 +74,23 @@ StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t fra
                                                in.colour);
     AtomicFile file;
     JpegRowWriter writer;
-    if (!file.Open(in.outputPath) ||
-        !writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks))
-        return done;
+    const bool writing = file.Open(in.outputPath) &&
+                         writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks);
     EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour), Mirrored(in));
-    const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, frameWidth, frameHeight, sink);
+    if (!writing) sink.WriterFailed();
+    // The least size asked for is above the frame's, so no decoder takes a
+    // reduced scale that rounds back up to the same size (a JPEG of 4 x 4
+    // pixels decoded at 7/8 is still 4 x 4, with other pixels).
+    const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, 2 * frameWidth,
+                                                 2 * frameHeight, sink);
     done.sizeDiffered = sink.SizeDiffered();
-    if (sink.EncoderFailed() || done.sizeDiffered) return done;
-    // A decoder that ends without error before the last row is as broken
-    // as one that says so.
+    if (done.sizeDiffered) return done;
+    // A picture that cannot be read says so before a write that failed, as
+    // when the frame is decoded before it is saved. A decoder that ends
+    // without error before the last row is as broken as one that says so.
     done.read = status != Status::Ok ? status : sink.Complete() ? Status::Ok : Status::GenericError;
     if (done.read != Status::Ok) return done;
-    if (writer.Finish() && file.Commit()) done.result.outcome = ConversionOutcome::Saved;
+    if (!sink.EncoderFailed() && writer.Finish() && file.Commit()) done.result.outcome = ConversionOutcome::Saved;
     return done;
 }
 

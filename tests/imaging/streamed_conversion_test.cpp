@@ -61,6 +61,25 @@ StreamedConversion Stream(const QString& input, const QString& output,
     return ConvertFrameStreamed(*source, 0, w, h, in);
 }
 
+// `input` loaded as the command line loads it for an output of its own
+// size given on both sides (allowed to decode down to three times that),
+// then converted whole.
+bool ConvertSized(const QString& input, const QString& output, const std::function<void(ConversionInput&)>& adjust) {
+    const QImage size(input);
+    std::unique_ptr<GpImage> picture;
+    if (LoadImageFrameScaled(input, 0, 3 * size.width(), 3 * size.height(), size.width(), size.height(), picture) !=
+        Status::Ok)
+        return false;
+    ConversionInput in;
+    in.picture = picture.get();
+    in.outputWidth = size.width();
+    in.outputHeight = size.height();
+    in.quality = 100;
+    in.outputPath = output;
+    adjust(in);
+    return ConvertPicture(in).saved();
+}
+
 // What a conversion asks beyond the size: colours, and a turn.
 struct Asked {
     ColourHandling colour;
@@ -92,7 +111,9 @@ TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
         {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
         {ColourHandling::ConvertToSrgb, 180, 2, "half turned upside down"},
     };
-    for (const char* name : {"plain.png", "adobe.png", "alpha.png", "alpha-p3.png", "photo.jpg"})
+    // A JPEG small enough that a reduced scale would round up to its size.
+    ASSERT_TRUE(tagged::WriteJpeg(path("tiny.jpg"), 5, 4, [](int x, int y) { return tagged::Sweep(x, y, 5, 4); }));
+    for (const char* name : {"plain.png", "adobe.png", "alpha.png", "alpha-p3.png", "photo.jpg", "tiny.jpg"})
         for (const Asked& a : asked) {
             SCOPED_TRACE(std::string(name) + " " + a.what);
             const auto adjust = [&a](ConversionInput& in) {
@@ -102,8 +123,7 @@ TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
             };
             // Loaded whole, and loaded through the resampler at its own size.
             ASSERT_TRUE(tagged::Convert(path(name), path("whole.jpg"), 0, 0, adjust));
-            const QImage size(path(name));
-            ASSERT_TRUE(tagged::Convert(path(name), path("sized.jpg"), size.width(), size.height(), adjust));
+            ASSERT_TRUE(ConvertSized(path(name), path("sized.jpg"), adjust));
             const StreamedConversion streamed = Stream(path(name), path("streamed.jpg"), adjust);
             ASSERT_EQ(streamed.read, Status::Ok);
             ASSERT_FALSE(streamed.sizeDiffered);
@@ -129,6 +149,11 @@ TEST_F(StreamedConversionTest, APictureBrokenHalfWayLeavesNothing) {
     const StreamedConversion streamed = Stream(path("cut.png"), path("out.jpg"), [](ConversionInput&) {});
     EXPECT_NE(streamed.read, Status::Ok);
     EXPECT_EQ(files(), QStringList{"cut.png"});
+    // Unreadable comes before unwritable, as when the frame is decoded
+    // before it is saved.
+    const StreamedConversion nowhere =
+        Stream(path("cut.png"), path("no/such/folder/out.jpg"), [](ConversionInput&) {});
+    EXPECT_NE(nowhere.read, Status::Ok);
 }
 
 TEST_F(StreamedConversionTest, AnEncoderKeepsToItsRows) {
