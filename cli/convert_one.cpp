@@ -7,6 +7,7 @@
 #include "cli/reasons.h"
 #include "imaging/conversion/conversion.h"
 #include "imaging/conversion/conversion_rules.h"
+#include "imaging/conversion/streamed_conversion.h"
 #include "imaging/core/picture_source.h"
 
 #include <QDir>
@@ -88,13 +89,15 @@ std::optional<QString> OutputSizeProblem(OutputSize size) {
 namespace {
 
 // Both sides known: the decoder may shrink on the way in, and a picture
-// made smaller is scaled while it is decoded, never held whole.
-imaging::Status Load(const CliOptions& o, const QString& input, std::unique_ptr<imaging::GpImage>& picture) {
+// made smaller is scaled while it is decoded, never held whole. Otherwise
+// the frame is decoded in full.
+imaging::Status Load(const CliOptions& o, std::unique_ptr<imaging::PictureSource> source,
+                     std::unique_ptr<imaging::GpImage>& picture) {
     const bool sized = o.width && o.height && !o.shrinkOnly;
     if (sized)
-        return imaging::LoadImageFrameScaled(input, o.frame, *o.width * kDctHeadroom, *o.height * kDctHeadroom,
-                                             *o.width, *o.height, picture);
-    return imaging::LoadImageFrameForSize(input, o.frame, 0, 0, picture);
+        return imaging::LoadFrameScaledFrom(std::move(source), o.frame, *o.width * kDctHeadroom,
+                                            *o.height * kDctHeadroom, *o.width, *o.height, picture);
+    return imaging::LoadFrameScaledFrom(std::move(source), o.frame, 0, 0, 0, 0, picture);
 }
 
 imaging::ConversionInput InputFor(const CliOptions& o, imaging::GpImage* picture, OutputSize size,
@@ -117,31 +120,62 @@ imaging::ConversionInput InputFor(const CliOptions& o, imaging::GpImage* picture
     return in;
 }
 
-}  // namespace
+// The line for a picture that could not be decoded: a worker that failed
+// says more than the status it became.
+QString ReadFailure(const CliOptions& o, imaging::Status status) {
+    QString why = WorkerFailureReason(imaging::sandbox::LastWorkerFailure());
+    if (why.isEmpty()) why = StatusReason(status);
+    return QStringLiteral("cannot read this picture (or frame %1 of it): %2").arg(o.frame).arg(why);
+}
 
-FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const QString& output) {
-    FileConversion r;
+// The lines for a conversion's notices and outcome.
+void Report(const imaging::ConversionResult& result, const QString& input, const QString& output,
+            FileConversion& r) {
+    for (imaging::ConversionNotice n : result.notices) r.err << QStringLiteral("%1: %2").arg(input, MessageText(n));
+    switch (result.outcome) {
+    case imaging::ConversionOutcome::Saved:
+        r.out << QStringLiteral("%1 saved successfully.").arg(output);
+        r.ok = true;
+        break;
+    case imaging::ConversionOutcome::SaveFailed: {
+        // Something changed since the check before, or the disk filled up.
+        const QString why = WriteProblem(output);
+        r.err << QStringLiteral("%1: %2: %3")
+                     .arg(output, MessageText(result.outcome),
+                          why.isEmpty() ? QStringLiteral("the JPEG encoder or the disk refused the data") : why);
+        break;
+    }
+    default:
+        r.err << QStringLiteral("%1: %2").arg(input, MessageText(result.outcome));
+        break;
+    }
+}
+
+// A frame the output keeps at its own size, with nothing drawn on it or
+// turned (a mirror aside), goes from the decoder into the encoder without
+// being held whole.
+// None when the conversion is not of that kind.
+std::optional<imaging::StreamedConversion> ConvertStreamed(const CliOptions& o, imaging::PictureSource& source,
+                                                           const QString& output) {
+    int width = 0, height = 0;
+    if (source.FrameSize(source.Dimensions().front().id, o.frame, width, height) != imaging::Status::Ok)
+        return std::nullopt;
+    const OutputSize size = OutputSizeFor(o, static_cast<std::uint32_t>(std::max(width, 0)),
+                                          static_cast<std::uint32_t>(std::max(height, 0)));
+    if (OutputSizeProblem(size)) return std::nullopt;
+    const imaging::ConversionInput in = InputFor(o, nullptr, size, output);
+    if (!imaging::CanStreamConversion(in, width, height)) return std::nullopt;
+    return imaging::ConvertFrameStreamed(source, o.frame, width, height, in);
+}
+
+// The whole-frame conversion of an open source.
+void ConvertWhole(const CliOptions& o, const QString& input, const QString& output,
+                  std::unique_ptr<imaging::PictureSource> source, FileConversion& r) {
     auto error = [&](const QString& text) { r.err << QStringLiteral("%1: %2").arg(input, text); };
-    if (QFileInfo::exists(output) && !o.force) {
-        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
-        return r;
-    }
-    if (const QString why = WriteProblem(output); !why.isEmpty()) {
-        r.err << QStringLiteral("%1: %2: %3").arg(output, MessageText(imaging::ConversionOutcome::SaveFailed), why);
-        return r;
-    }
-    if (const QString why = ReadProblem(input); !why.isEmpty()) {
-        error(QStringLiteral("cannot read this picture: %1").arg(why));
-        return r;
-    }
     std::unique_ptr<imaging::GpImage> picture;
-    imaging::sandbox::ClearWorkerFailure();
-    if (const imaging::Status loaded = Load(o, input, picture); loaded != imaging::Status::Ok) {
-        // A worker that failed says more than the status it became.
-        QString why = WorkerFailureReason(imaging::sandbox::LastWorkerFailure());
-        if (why.isEmpty()) why = StatusReason(loaded);
-        error(QStringLiteral("cannot read this picture (or frame %1 of it): %2").arg(o.frame).arg(why));
-        return r;
+    if (const imaging::Status loaded = Load(o, std::move(source), picture); loaded != imaging::Status::Ok) {
+        error(ReadFailure(o, loaded));
+        return;
     }
     std::uint32_t pw = 0, ph = 0;
     imaging::GdipGetImageWidth(picture.get(), &pw);
@@ -149,7 +183,7 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const Q
     const OutputSize size = OutputSizeFor(o, pw, ph);
     if (const auto problem = OutputSizeProblem(size)) {
         error(*problem);
-        return r;
+        return;
     }
     imaging::ConversionInput in = InputFor(o, picture.get(), size, output);
     if (!o.text.isEmpty()) {
@@ -159,24 +193,59 @@ FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const Q
         in.textX = at.x;
         in.textY = at.y;
     }
-    const imaging::ConversionResult result = imaging::ConvertPicture(in);
-    for (imaging::ConversionNotice n : result.notices) error(MessageText(n));
-    switch (result.outcome) {
-    case imaging::ConversionOutcome::Saved:
-        r.out << QStringLiteral("%1 saved successfully.").arg(output);
-        r.ok = true;
-        break;
-    case imaging::ConversionOutcome::SaveFailed: {
-        // Something changed since the check above, or the disk filled up.
-        const QString why = WriteProblem(output);
-        r.err << QStringLiteral("%1: %2: %3")
-                     .arg(output, MessageText(result.outcome),
-                          why.isEmpty() ? QStringLiteral("the JPEG encoder or the disk refused the data") : why);
-        break;
+    Report(imaging::ConvertPicture(in), input, output, r);
+}
+
+// The checks before any decoding: an output that exists, a place that
+// cannot be written, an input that cannot be read. False, with the lines
+// said, when one fails.
+bool Checked(const CliOptions& o, const QString& input, const QString& output, FileConversion& r) {
+    if (QFileInfo::exists(output) && !o.force) {
+        r.err << QStringLiteral("%1: exists; --force replaces it").arg(output);
+        return false;
     }
-    default:
-        error(MessageText(result.outcome));
-        break;
+    if (const QString why = WriteProblem(output); !why.isEmpty()) {
+        r.err << QStringLiteral("%1: %2: %3").arg(output, MessageText(imaging::ConversionOutcome::SaveFailed), why);
+        return false;
     }
+    if (const QString why = ReadProblem(input); !why.isEmpty()) {
+        r.err << QStringLiteral("%1: cannot read this picture: %2").arg(input, why);
+        return false;
+    }
+    return true;
+}
+
+// The picture's frame opened in the decoding worker.
+imaging::Status Open(const CliOptions& o, const QString& input, std::unique_ptr<imaging::PictureSource>& source) {
+    source.reset();
+    imaging::sandbox::ClearWorkerFailure();
+    return imaging::OpenFrameSource(input, o.frame, source);
+}
+
+}  // namespace
+
+FileConversion ConvertOneFile(const CliOptions& o, const QString& input, const QString& output) {
+    FileConversion r;
+    if (!Checked(o, input, output, r)) return r;
+    std::unique_ptr<imaging::PictureSource> source;
+    imaging::Status opened = Open(o, input, source);
+    if (opened == imaging::Status::Ok) {
+        const auto streamed = ConvertStreamed(o, *source, output);
+        if (streamed && !streamed->sizeDiffered) {
+            if (streamed->read != imaging::Status::Ok)
+                r.err << QStringLiteral("%1: %2").arg(input, ReadFailure(o, streamed->read));
+            else
+                Report(streamed->result, input, output, r);
+            return r;
+        }
+        // A frame that came at another size than its decoder stated is
+        // decoded anew, whole, from a fresh source.
+        if (streamed) opened = Open(o, input, source);
+    }
+    if (opened != imaging::Status::Ok) {
+        r.err << QStringLiteral("%1: %2").arg(input, ReadFailure(o, opened));
+        return r;
+    }
+    ConvertWhole(o, input, output, std::move(source), r);
     return r;
 }

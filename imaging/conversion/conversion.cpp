@@ -3,6 +3,7 @@
 #include "imaging/conversion/conversion.h"
 
 #include "imaging/conversion/conversion_rules.h"
+#include "imaging/conversion/output_blocks.h"
 #include "imaging/encode/jpeg_writer.h"
 #include "imaging/gdiplus/encoder_lookup.h"
 
@@ -54,16 +55,6 @@ void StampText(GpGraphics* graphics, const ConversionInput& in) {
     GdipDrawString(graphics, in.overlayText, -1, font.get(), &layout, nullptr, brush.get());
 }
 
-// The size and resolution an output of `width` x `height` pixels states.
-metadata::OutputFacts FactsFor(std::uint32_t width, std::uint32_t height, float xdpi, float ydpi) {
-    metadata::OutputFacts facts;
-    facts.width = static_cast<int>(width);
-    facts.height = static_cast<int>(height);
-    facts.xdpi = JpegDotsPerInch(xdpi);
-    facts.ydpi = JpegDotsPerInch(ydpi);
-    return facts;
-}
-
 metadata::OutputFacts FactsOf(GpBitmap* bitmap) {
     std::uint32_t width = 0, height = 0;
     float xdpi = 0, ydpi = 0;
@@ -71,15 +62,12 @@ metadata::OutputFacts FactsOf(GpBitmap* bitmap) {
     GdipGetImageHeight(bitmap, &height);
     GdipGetImageHorizontalResolution(bitmap, &xdpi);
     GdipGetImageVerticalResolution(bitmap, &ydpi);
-    return FactsFor(width, height, xdpi, ydpi);
+    return OutputFactsFor(width, height, xdpi, ydpi);
 }
 
 // The profile and metadata the output carries.
 PictureInfo OutputBlocks(const metadata::OutputFacts& facts, const ConversionInput& in) {
-    const PictureInfo& source = PictureInfoOf(in.picture);
-    PictureInfo blocks = metadata::OutputMetadata(source, in.metadata, facts);
-    if (in.colour == ColourHandling::KeepProfile && !source.profileApplied) blocks.iccProfile = source.iccProfile;
-    return blocks;
+    return OutputBlocksFor(PictureInfoOf(in.picture), facts, in.metadata, in.colour);
 }
 
 // Saves `image` as the output; `dpi`, when given, is the resolution it is
@@ -121,7 +109,7 @@ ConversionOutcome SaveFrameAsIs(const ConversionInput& in, const std::function<v
         notice(ConversionNotice::ResolutionFailed);
         dpi = 96.0f;
     }
-    const metadata::OutputFacts facts = FactsFor(static_cast<std::uint32_t>(in.outputWidth),
+    const metadata::OutputFacts facts = OutputFactsFor(static_cast<std::uint32_t>(in.outputWidth),
                                                  static_cast<std::uint32_t>(in.outputHeight), dpi, dpi);
     return SaveJpeg(in.picture, in, facts, dpi) == Status::Ok ? ConversionOutcome::Saved
                                                                : ConversionOutcome::SaveFailed;

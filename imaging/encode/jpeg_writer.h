@@ -5,16 +5,11 @@
 
 #include "imaging/core/picture_source.h"
 #include "imaging/core/pixel_buffer.h"
+#include "imaging/encode/jpeg_row_writer.h"
 
 #include <cstdio>
 
 namespace imaging {
-
-struct JpegSettings {
-    int quality = 75;  // 1 to 100, as libjpeg takes it
-    int xdpi = 96;
-    int ydpi = 96;
-};
 
 // The whole dots per inch a JFIF header states for a resolution: 96 for
 // one that is not a number or below 1, at most 65535.

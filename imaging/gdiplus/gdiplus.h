@@ -160,6 +160,12 @@ Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWi
 // Otherwise as LoadImageFrameForSize.
 Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
                             int outHeight, std::unique_ptr<GpImage>& image);
+// The two steps of that load, for a caller that looks at the source in
+// between: the picture's file opened in the decoder (its first dimension
+// has frame `frame`), and the frame loaded from the open source.
+Status OpenFrameSource(const QString& path, std::uint32_t frame, std::unique_ptr<PictureSource>& source);
+Status LoadFrameScaledFrom(std::unique_ptr<PictureSource> source, std::uint32_t frame, int minWidth, int minHeight,
+                           int outWidth, int outHeight, std::unique_ptr<GpImage>& image);
 // Beyond the classic set: the window's first look at a picture, frame 0
 // loaded for a caller that shows it at minWidth x minHeight (a JPEG
 // decodes at a fraction of its size for it), colours converted as

@@ -57,17 +57,6 @@ Status DecodeInto(PictureSource& source, const GUID& dimension, std::uint32_t fr
     return status;
 }
 
-// Every picture is decoded in a worker process (sandbox/): a decoder that
-// crashes or hangs on a hostile file fails the load, never the program.
-Status OpenSource(const QString& path, std::uint32_t frame, std::unique_ptr<PictureSource>& source) {
-    Status status = OpenSandboxedPictureSource(path, DecodeLimits{}, source);
-    if (status == Status::Ok && (!source || source->Dimensions().empty() ||
-                                 source->Dimensions().front().frameCount == 0))
-        status = Status::UnknownImageFormat;
-    if (status == Status::Ok && frame >= source->Dimensions().front().frameCount) status = Status::InvalidParameter;
-    return status;
-}
-
 // The frame decoded whole from an open source.
 Status DecodeWhole(std::unique_ptr<PictureSource> source, std::uint32_t frame, int minWidth, int minHeight,
                    std::unique_ptr<GpImage>& image) {
@@ -92,17 +81,34 @@ Status Failed(Status status, std::unique_ptr<GpImage>& image) {
 
 }  // namespace
 
+// Every picture is decoded in a worker process (sandbox/): a decoder that
+// crashes or hangs on a hostile file fails the load, never the program.
+Status OpenFrameSource(const QString& path, std::uint32_t frame, std::unique_ptr<PictureSource>& source) {
+    Status status = OpenSandboxedPictureSource(path, DecodeLimits{}, source);
+    if (status == Status::Ok && (!source || source->Dimensions().empty() ||
+                                 source->Dimensions().front().frameCount == 0))
+        status = Status::UnknownImageFormat;
+    if (status == Status::Ok && frame >= source->Dimensions().front().frameCount) status = Status::InvalidParameter;
+    return status;
+}
+
 Status LoadImageFrameForSize(const QString& path, std::uint32_t frame, int minWidth, int minHeight,
                              std::unique_ptr<GpImage>& image) {
     std::unique_ptr<PictureSource> source;
-    if (const Status status = OpenSource(path, frame, source); status != Status::Ok) return Failed(status, image);
+    if (const Status status = OpenFrameSource(path, frame, source); status != Status::Ok) return Failed(status, image);
     return DecodeWhole(std::move(source), frame, minWidth, minHeight, image);
 }
 
 Status LoadImageFrameScaled(const QString& path, std::uint32_t frame, int minWidth, int minHeight, int outWidth,
                             int outHeight, std::unique_ptr<GpImage>& image) {
     std::unique_ptr<PictureSource> source;
-    if (const Status status = OpenSource(path, frame, source); status != Status::Ok) return Failed(status, image);
+    if (const Status status = OpenFrameSource(path, frame, source); status != Status::Ok) return Failed(status, image);
+    return LoadFrameScaledFrom(std::move(source), frame, minWidth, minHeight, outWidth, outHeight, image);
+}
+
+Status LoadFrameScaledFrom(std::unique_ptr<PictureSource> source, std::uint32_t frame, int minWidth, int minHeight,
+                           int outWidth, int outHeight, std::unique_ptr<GpImage>& image) {
+    if (!source) return Failed(Status::InvalidParameter, image);
     const FrameDimension first = source->Dimensions().front();
     int fullWidth = 0, fullHeight = 0;
     if (outWidth <= 0 || outHeight <= 0 || source->FrameSize(first.id, frame, fullWidth, fullHeight) != Status::Ok ||

@@ -165,4 +165,39 @@ TEST_F(ConvertRun, DerivedSidesAreRounded) {
     EXPECT_EQ(QImage(dir.filePath("shrink.jpg")).size(), QSize(64, 48));
 }
 
+// At its own size a picture goes from the decoder into the encoder row by
+// row; one that breaks half-way is refused as any unreadable picture, with
+// neither the output nor a temporary file left, and an existing output
+// is only replaced when asked.
+TEST_F(ConvertRun, AtItsOwnSizeNothingIsLeftOrReplacedUnasked) {
+    picture("tall.png", 600, 2400);
+    QFile tall(dir.filePath("tall.png"));
+    ASSERT_TRUE(tall.open(QIODevice::ReadOnly));
+    const QByteArray bytes = tall.readAll();
+    QFile cut(dir.filePath("cut.png"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() / 2));
+    cut.close();
+    const RunResult broken = run({"cut.png", "-o", "cut.jpg", "--width", "600", "--height", "2400"});
+    EXPECT_EQ(broken.exitCode, 1);
+    ASSERT_EQ(broken.errLines.size(), 1) << broken.errLines.join('\n').toStdString();
+    EXPECT_TRUE(broken.errLines[0].startsWith("cut.png: cannot read this picture (or frame 0 of it): "))
+        << broken.errLines[0].toStdString();
+    EXPECT_FALSE(broken.errLines[0].endsWith(": "));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.png", "cut.png", "tall.png"}));
+
+    QFile kept(dir.filePath("kept.jpg"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("mine");
+    kept.close();
+    const RunResult unasked = run({"a.png", "-o", "kept.jpg"});
+    EXPECT_EQ(unasked.exitCode, 1);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("mine"));
+    kept.close();
+    EXPECT_EQ(run({"a.png", "-o", "kept.jpg", "--force"}).exitCode, 0);
+    EXPECT_TRUE(isJpeg("kept.jpg"));
+}
+
 }  // namespace

@@ -1,0 +1,97 @@
+// The frame's rows from the decoder into the encoder (see
+// streamed_conversion.h).
+#include "imaging/conversion/streamed_conversion.h"
+
+#include "imaging/conversion/encoding_sink.h"
+#include "imaging/conversion/output_blocks.h"
+#include "imaging/encode/atomic_file.h"
+#include "imaging/encode/jpeg_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+
+// The left-to-right mirror, the one turn a stream can make (a half turn
+// flipped upside down is the same).
+bool Mirrored(const ConversionInput& in) {
+    return RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipX;
+}
+
+}  // namespace
+
+bool CanStreamConversion(const ConversionInput& in, int frameWidth, int frameHeight) {
+    return frameWidth > 0 && frameHeight > 0 && in.outputWidth == frameWidth && in.outputHeight == frameHeight &&
+           in.overlayText.isEmpty() &&
+           (RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone || Mirrored(in));
+}
+
+namespace {
+
+// The resolution the output is written with: the picture's horizontal one
+// on both axes, as the bitmap of a whole-frame conversion takes it; 96 when
+// the picture's is refused.
+float OutputDpi(const PictureSource& source, const std::function<void(ConversionNotice)>& notice) {
+    const float dpi = source.HorizontalResolution();
+    if (dpi > 0.0f && std::isfinite(dpi)) return dpi;
+    notice(ConversionNotice::ResolutionFailed);
+    return 96.0f;
+}
+
+// The transform into sRGB the frame's colours need, if any (a decoder that
+// applied the profile itself delivers sRGB already).
+std::shared_ptr<const colour::RgbTransform> ColoursFor(const PictureSource& source, ColourHandling colour) {
+    const PictureInfo& info = source.Info();
+    if (colour != ColourHandling::ConvertToSrgb || info.profileApplied) return nullptr;
+    return colour::RgbToSrgb(info.iccProfile);
+}
+
+JpegSettings SettingsFor(const ConversionInput& in, float dpi) {
+    JpegSettings settings;
+    // libjpeg's own bounds: below 1 is 1, above 100 is 100.
+    settings.quality = static_cast<int>(std::clamp<std::uint32_t>(in.quality, 1, 100));
+    settings.xdpi = settings.ydpi = JpegDotsPerInch(dpi);
+    return settings;
+}
+
+}  // namespace
+
+StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t frame, int frameWidth,
+                                        int frameHeight, const ConversionInput& in,
+                                        const std::function<void(ConversionNotice)>& onNotice) {
+    StreamedConversion done;
+    auto notice = [&](ConversionNotice n) {
+        done.result.notices.push_back(n);
+        if (onNotice) onNotice(n);
+    };
+    done.result.outcome = ConversionOutcome::SaveFailed;
+    const float dpi = OutputDpi(source, notice);
+    const auto width = static_cast<std::uint32_t>(frameWidth);
+    const auto height = static_cast<std::uint32_t>(frameHeight);
+    const PictureInfo blocks = OutputBlocksFor(source.Info(), OutputFactsFor(width, height, dpi, dpi), in.metadata,
+                                               in.colour);
+    AtomicFile file;
+    JpegRowWriter writer;
+    const bool writing = file.Open(in.outputPath) &&
+                         writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks);
+    EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour), Mirrored(in));
+    if (!writing) sink.WriterFailed();
+    // The least size asked for is above the frame's, so no decoder takes a
+    // reduced scale that rounds back up to the same size (a JPEG of 4 x 4
+    // pixels decoded at 7/8 is still 4 x 4, with other pixels).
+    const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, 2 * frameWidth,
+                                                 2 * frameHeight, sink);
+    done.sizeDiffered = sink.SizeDiffered();
+    if (done.sizeDiffered) return done;
+    // A picture that cannot be read says so before a write that failed, as
+    // when the frame is decoded before it is saved. A decoder that ends
+    // without error before the last row is as broken as one that says so.
+    done.read = status != Status::Ok ? status : sink.Complete() ? Status::Ok : Status::GenericError;
+    if (done.read != Status::Ok) return done;
+    if (!sink.EncoderFailed() && writer.Finish() && file.Commit()) done.result.outcome = ConversionOutcome::Saved;
+    return done;
+}
+
+}  // namespace imaging
