@@ -7,6 +7,7 @@
 #include "imaging/decode/ico/ico_directory.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstdint>
@@ -118,6 +119,12 @@ Status ReadFileHead(const QString& path, qint64 count, QByteArray& head) {
     head = file.read(count);
     if (head.isNull() && file.error() != QFileDevice::NoError) return Status::Win32Error;
     return Status::Ok;
+}
+
+Status ReadPictureHead(const QString& path, QByteArray& head) {
+    if (QFileInfo(path).isDir()) return Status::FileNotFound;
+    if (Status s = ReadFileHead(path, kSignatureBytes, head); s != Status::Ok) return s;
+    return head.isEmpty() ? Status::UnknownImageFormat : Status::Ok;
 }
 
 }  // namespace imaging::decode

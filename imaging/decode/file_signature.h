@@ -32,4 +32,8 @@ FileKind SniffFileKind(const QByteArray& head);
 // file does not exist or cannot be opened; Win32Error on a read error.
 Status ReadFileHead(const QString& path, qint64 count, QByteArray& head);
 
+// The first kSignatureBytes of a picture file, for the dispatchers:
+// FileNotFound for a folder too, UnknownImageFormat for an empty file.
+Status ReadPictureHead(const QString& path, QByteArray& head);
+
 }  // namespace imaging::decode

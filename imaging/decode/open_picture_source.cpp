@@ -32,11 +32,7 @@
 #include "imaging/decode/raw_source.h"
 #include "imaging/decode/tiff/tiff_camera.h"
 #include "imaging/decode/tiff/tiff_source.h"
-#include "imaging/decode/tiff_directory.h"
 #include "imaging/metafile/metafile_source.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace imaging {
 
@@ -56,10 +52,8 @@ Status OpenMetafile(const QString& path, const QByteArray& head, const DecodeLim
 
 Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
     source.reset();
-    if (QFileInfo(path).isDir()) return Status::FileNotFound;
     QByteArray head;
-    if (Status s = decode::ReadFileHead(path, decode::kSignatureBytes, head); s != Status::Ok) return s;
-    if (head.isEmpty()) return Status::UnknownImageFormat;
+    if (Status s = decode::ReadPictureHead(path, head); s != Status::Ok) return s;
 
     switch (decode::SniffFileKind(head)) {
         case decode::FileKind::Jpeg: return decode::OpenJpegSource(path, limits, source);

@@ -10,8 +10,6 @@
 #include "imaging/decode/tiff/tiff_camera.h"
 #include "imaging/decode/tiff/tiff_source.h"
 
-#include <QFileInfo>
-
 #include <atomic>
 
 namespace imaging {
@@ -30,10 +28,8 @@ bool decode::FullDecoderWanted() { return fullDecoderWanted; }
 
 Status OpenPictureSource(const QString& path, const DecodeLimits& limits, std::unique_ptr<PictureSource>& source) {
     source.reset();
-    if (QFileInfo(path).isDir()) return Status::FileNotFound;
     QByteArray head;
-    if (Status s = decode::ReadFileHead(path, decode::kSignatureBytes, head); s != Status::Ok) return s;
-    if (head.isEmpty()) return Status::UnknownImageFormat;
+    if (Status s = decode::ReadPictureHead(path, head); s != Status::Ok) return s;
 
     switch (decode::SniffFileKind(head)) {
         case decode::FileKind::Jpeg: return decode::OpenJpegSource(path, limits, source);
