@@ -62,13 +62,25 @@ Status CheckLimits(const QSize& size, const DecodeLimits& limits) {
     return Status::Ok;
 }
 
+// Some readers leave pixels unwritten (the runs a BMP's RLE skips) and
+// would hand over whatever their fresh buffer held. Most take an image of
+// the size and format they state as their buffer: this one is zeroed.
+QImage ZeroedCanvas(QImageReader& reader) {
+    const QSize size = reader.size();
+    const QImage::Format format = reader.imageFormat();
+    if (!size.isValid() || format == QImage::Format_Invalid) return {};
+    QImage canvas(size, format);
+    if (!canvas.isNull()) canvas.fill(0);
+    return canvas;
+}
+
 // One image from the reader's current position. A read error is a failure,
 // and so is a picture of another size than the reader stated (a partial
 // decode some readers hand out after an error).
 Status ReadImage(QImageReader& reader, const DecodeLimits& limits, QImage& image) {
     const QSize stated = StatedSize(reader);
     if (Status s = CheckLimits(stated, limits); s != Status::Ok) return s;
-    image = QImage();
+    image = ZeroedCanvas(reader);
     if (!reader.read(&image) || image.isNull()) {
         image = QImage();
         return Status::GenericError;

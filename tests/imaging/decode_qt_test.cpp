@@ -8,6 +8,10 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <cstring>
+#include <memory>
+#include <vector>
+
 
 using namespace imaging;
 using namespace decode_test;
@@ -174,6 +178,33 @@ TEST_F(QtDecode, BmpVariantsDecode) {
     // The same with its last row missing.
     WriteBytes(Path("short.bmp"), MakeBmp(-2, 24, 0, {}, topDown.left(8)));
     EXPECT_NE(OpenAndDecode(Path("short.bmp"), p), Status::Ok);
+}
+
+// Pixels an RLE bitmap skips come out as colour 0, never as whatever the
+// memory held before (freed blocks of that size are filled first).
+TEST_F(QtDecode, PixelsAnRleBitmapSkipsAreColourZero) {
+    QByteArray palette(256 * 4, '\0');
+    palette[0] = 30, palette[1] = 20, palette[2] = 10;  // index 0: (10, 20, 30)
+    palette[6] = char(0xFF);                             // index 1: red
+    // Bottom row: one red pixel, then the line ends; the top row is never
+    // reached (end of bitmap).
+    const QByteArray rle("\x01\x01\x00\x00\x00\x01", 6);
+    WriteBytes(Path("skips.bmp"), MakeBmp(2, 8, 1, palette, rle));
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t bytes : {8, 16, 32, 64}) {
+            std::vector<std::unique_ptr<char[]>> dirty;
+            for (int i = 0; i < 32; ++i) {
+                dirty.push_back(std::make_unique<char[]>(bytes));
+                std::memset(dirty.back().get(), 0xAB, bytes);
+            }
+        }
+        PixelBuffer p;
+        ASSERT_EQ(OpenAndDecode(Path("skips.bmp"), p), Status::Ok);
+        EXPECT_TRUE(Near(PixelAt(p, 0, 1), {255, 0, 0}, 0));
+        EXPECT_TRUE(Near(PixelAt(p, 1, 1), {10, 20, 30}, 0));
+        EXPECT_TRUE(Near(PixelAt(p, 0, 0), {10, 20, 30}, 0));
+        EXPECT_TRUE(Near(PixelAt(p, 1, 0), {10, 20, 30}, 0));
+    }
 }
 
 TEST_F(QtDecode, ContentDecidesTheFormatNotTheName) {
