@@ -7,7 +7,6 @@
 #include "imaging/encode/atomic_file.h"
 #include "imaging/encode/jpeg_writer.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace imaging {
@@ -48,14 +47,6 @@ std::shared_ptr<const colour::RgbTransform> ColoursFor(const PictureSource& sour
     return colour::RgbToSrgb(info.iccProfile);
 }
 
-JpegSettings SettingsFor(const ConversionInput& in, float dpi) {
-    JpegSettings settings;
-    // libjpeg's own bounds: below 1 is 1, above 100 is 100.
-    settings.quality = static_cast<int>(std::clamp<std::uint32_t>(in.quality, 1, 100));
-    settings.xdpi = settings.ydpi = JpegDotsPerInch(dpi);
-    return settings;
-}
-
 }  // namespace
 
 StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t frame, int frameWidth,
@@ -74,8 +65,9 @@ StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t fra
                                                in.colour);
     AtomicFile file;
     JpegRowWriter writer;
+    const JpegSettings settings = JpegSettingsFor(in.quality, dpi, dpi);
     const bool writing = file.Open(in.outputPath) &&
-                         writer.Start(frameWidth, frameHeight, SettingsFor(in, dpi), file.stream(), blocks);
+                         writer.Start(frameWidth, frameHeight, settings, file.stream(), blocks);
     EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour), Mirrored(in));
     if (!writing) sink.WriterFailed();
     // The least size asked for is above the frame's, so no decoder takes a

@@ -12,6 +12,14 @@ int JpegDotsPerInch(float dpi) {
     return static_cast<int>(std::lround(std::min(dpi, 65535.0f)));
 }
 
+JpegSettings JpegSettingsFor(std::uint32_t quality, float xdpi, float ydpi) {
+    JpegSettings settings;
+    settings.quality = static_cast<int>(std::clamp<std::uint32_t>(quality, 1, 100));
+    settings.xdpi = JpegDotsPerInch(xdpi);
+    settings.ydpi = JpegDotsPerInch(ydpi);
+    return settings;
+}
+
 namespace {
 
 // A straight-alpha RGBA row composited over white into `width` RGB pixels.

@@ -15,6 +15,10 @@ namespace imaging {
 // one that is not a number or below 1, at most 65535.
 int JpegDotsPerInch(float dpi);
 
+// The encoder's settings for a requested quality (held to libjpeg's own
+// bounds: below 1 is 1, above 100 is 100) and resolution.
+JpegSettings JpegSettingsFor(std::uint32_t quality, float xdpi, float ydpi);
+
 // Straight-alpha pixels are written composited over white. False when the
 // encoder reports an error, writing to the stream included. The blocks
 // that are not empty are written after the JFIF header: exif as APP1

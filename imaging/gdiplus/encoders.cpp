@@ -5,7 +5,6 @@
 #include "imaging/gdiplus/gdiplus_objects.h"
 #include "imaging/encode/jpeg_writer.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace imaging {
@@ -76,14 +75,9 @@ Status SaveFrameToFileAs(GpImage* image, float xdpi, float ydpi, const QString& 
     if (!(*encoder == kJpegEncoder)) return Status::FileNotFound;  // no such encoder
     std::uint32_t quality = 0;
     if (!QualityFrom(params, quality)) return Status::InvalidParameter;
-    JpegSettings settings;
-    // libjpeg's own bounds: below 1 is 1, above 100 is 100.
-    settings.quality = static_cast<int>(std::clamp<std::uint32_t>(quality, 1, 100));
-    settings.xdpi = JpegDotsPerInch(xdpi);
-    settings.ydpi = JpegDotsPerInch(ydpi);
     AtomicFile file;
     if (!file.Open(path)) return Status::Win32Error;
-    if (!WriteJpeg(*frame, settings, file.stream(), blocks)) return Status::Win32Error;
+    if (!WriteJpeg(*frame, JpegSettingsFor(quality, xdpi, ydpi), file.stream(), blocks)) return Status::Win32Error;
     return file.Commit() ? Status::Ok : Status::Win32Error;
 }
 
