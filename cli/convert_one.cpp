@@ -88,15 +88,30 @@ std::optional<QString> OutputSizeProblem(OutputSize size) {
 
 namespace {
 
-// Both sides known: the decoder may shrink on the way in, and a picture
-// made smaller is scaled while it is decoded, never held whole. Otherwise
-// the frame is decoded in full.
+// The least size the frame is decoded at: with both sides known the
+// decoder may shrink on the way in; otherwise (0 x 0) the frame is decoded
+// in full.
+struct DecodeSize {
+    int width = 0;
+    int height = 0;
+};
+DecodeSize LeastDecodeSize(const CliOptions& o) {
+    if (!o.width || !o.height || o.shrinkOnly) return {};
+    // Sides beyond any picture's stay in range; they simply decode in full.
+    auto least = [](std::int32_t side) {
+        return static_cast<int>(std::min<std::int64_t>(std::int64_t{side} * kDctHeadroom, std::numeric_limits<int>::max()));
+    };
+    return {least(*o.width), least(*o.height)};
+}
+
+// The frame loaded for the whole-frame conversion: a picture made smaller
+// is scaled while it is decoded, never held whole.
 imaging::Status Load(const CliOptions& o, std::unique_ptr<imaging::PictureSource> source,
                      std::unique_ptr<imaging::GpImage>& picture) {
-    const bool sized = o.width && o.height && !o.shrinkOnly;
-    if (sized)
-        return imaging::LoadFrameScaledFrom(std::move(source), o.frame, *o.width * kDctHeadroom,
-                                            *o.height * kDctHeadroom, *o.width, *o.height, picture);
+    const DecodeSize least = LeastDecodeSize(o);
+    if (least.width > 0)
+        return imaging::LoadFrameScaledFrom(std::move(source), o.frame, least.width, least.height, *o.width,
+                                            *o.height, picture);
     return imaging::LoadFrameScaledFrom(std::move(source), o.frame, 0, 0, 0, 0, picture);
 }
 
@@ -151,9 +166,10 @@ void Report(const imaging::ConversionResult& result, const QString& input, const
     }
 }
 
-// A frame the output keeps at its own size, with nothing drawn on it or
-// turned (a mirror aside), goes from the decoder into the encoder without
-// being held whole.
+// A frame with nothing drawn on it and not turned (a mirror aside) goes
+// from the decoder through the resampler into the encoder without being
+// held whole. It is decoded at the size the whole-frame conversion would
+// decode it at, so the file is the same.
 // None when the conversion is not of that kind.
 std::optional<imaging::StreamedConversion> ConvertStreamed(const CliOptions& o, imaging::PictureSource& source,
                                                            const QString& output) {
@@ -164,8 +180,10 @@ std::optional<imaging::StreamedConversion> ConvertStreamed(const CliOptions& o, 
                                           static_cast<std::uint32_t>(std::max(height, 0)));
     if (OutputSizeProblem(size)) return std::nullopt;
     const imaging::ConversionInput in = InputFor(o, nullptr, size, output);
-    if (!imaging::CanStreamConversion(in, width, height)) return std::nullopt;
-    return imaging::ConvertFrameStreamed(source, o.frame, width, height, in);
+    if (!imaging::CanStreamConversion(in, width, height) || !imaging::StreamKeepsColours(source, in, width, height))
+        return std::nullopt;
+    const DecodeSize least = LeastDecodeSize(o);
+    return imaging::ConvertFrameStreamed(source, o.frame, width, height, in, least.width, least.height);
 }
 
 // The whole-frame conversion of an open source.

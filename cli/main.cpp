@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -47,6 +49,25 @@ int ConvertAll(const CliOptions& options, const OutputPlan& plan, int jobs) {
     return progress.failed();
 }
 
+// Only text needs the GUI side of Qt, for its fonts: pictures, metafiles
+// with text records of their own included, are drawn by the decoding
+// worker. Without text the converter is a plain core application, with no
+// platform plugin to load and no font configuration to read (Qt's font
+// database reads it even when it is let go of at the end).
+// The GUI side wants a private runtime folder and, when the session names
+// none, makes one in the temporary folder and leaves it behind. A script's
+// converter leaves nothing behind: it lends Qt a folder of its own for the
+// run, removed at the end. The offscreen platform chosen in main draws
+// text without any display.
+std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** argv,
+                                          std::optional<QTemporaryDir>& runtimeFolder) {
+    if (!needsFonts) return std::make_unique<QCoreApplication>(argc, argv);
+    runtimeFolder.emplace();
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder->isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,22 +90,13 @@ int main(int argc, char** argv) {
     if (!plan.error.isEmpty()) return Usage(plan.error);
     for (const QString& warning : plan.warnings) std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     if (!plan.folderToCreate.isEmpty() && !CreateFolder(plan.folderToCreate)) return 1;
-    // Fonts need the GUI side of Qt, and not only for --text: a metafile
-    // may carry text records of its own. The offscreen platform chosen
-    // above keeps this working without a display.
-    // Qt's GUI side wants a private runtime folder and, when the session
-    // names none, makes one in the temporary folder and leaves it behind.
-    // A script's converter leaves nothing behind: it lends Qt a folder of
-    // its own for the run and removes it at the end.
-    QTemporaryDir runtimeFolder;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder.path()));
     const int inputs = static_cast<int>(options.inputs.size());
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, inputs);
     // The decoders start up while Qt does.
     imaging::sandbox::KeepSpareWorkers(jobs, inputs);
-    const QGuiApplication app(argc, argv);
+    std::optional<QTemporaryDir> runtimeFolder;
+    const std::unique_ptr<QCoreApplication> app = StartQt(!options.text.isEmpty(), argc, argv, runtimeFolder);
     std::uintptr_t token = 0;
     const imaging::GdiplusStartupInput input;
     if (imaging::GdiplusStartup(&token, &input, nullptr) != imaging::Status::Ok) return 1;

@@ -6,6 +6,7 @@
 #include "imaging/conversion/output_blocks.h"
 #include "imaging/encode/atomic_file.h"
 #include "imaging/encode/jpeg_writer.h"
+#include "imaging/scale/resample_stream.h"
 
 #include <cmath>
 
@@ -22,12 +23,16 @@ bool Mirrored(const ConversionInput& in) {
 }  // namespace
 
 bool CanStreamConversion(const ConversionInput& in, int frameWidth, int frameHeight) {
-    return frameWidth > 0 && frameHeight > 0 && in.outputWidth == frameWidth && in.outputHeight == frameHeight &&
+    return frameWidth > 0 && frameHeight > 0 && in.outputWidth > 0 && in.outputHeight > 0 &&
            in.overlayText.isEmpty() &&
            (RotateFlipFor(in.rotateAngle, in.flipType) == RotateFlipType::RotateNoneFlipNone || Mirrored(in));
 }
 
 namespace {
+
+bool SameSize(const ConversionInput& in, int frameWidth, int frameHeight) {
+    return in.outputWidth == frameWidth && in.outputHeight == frameHeight;
+}
 
 // The resolution the output is written with: the picture's horizontal one
 // on both axes, as the bitmap of a whole-frame conversion takes it; 96 when
@@ -47,10 +52,33 @@ std::shared_ptr<const colour::RgbTransform> ColoursFor(const PictureSource& sour
     return colour::RgbToSrgb(info.iccProfile);
 }
 
+// Decodes the frame into `sink`: as it is when it keeps its size, through
+// the resampler otherwise.
+Status DecodeInto(PictureSource& source, std::uint32_t frame, int frameWidth, int frameHeight,
+                  const ConversionInput& in, int minWidth, int minHeight, EncodingSink& sink) {
+    const GUID& dimension = source.Dimensions().front().id;
+    // A least size above the frame's, so that no decoder takes a reduced
+    // scale that rounds back up to the same size (a JPEG of 4 x 4 pixels
+    // decoded at 7/8 is still 4 x 4, with other pixels).
+    const int fullWidth = 2 * frameWidth, fullHeight = 2 * frameHeight;
+    if (SameSize(in, frameWidth, frameHeight))
+        return source.DecodeFrameRows(dimension, frame, fullWidth, fullHeight, sink);
+    StreamingResampler resampler(in.outputWidth, in.outputHeight, &sink);
+    const bool reduce = minWidth > 0 && minHeight > 0;
+    const Status status = source.DecodeFrameRows(dimension, frame, reduce ? minWidth : fullWidth,
+                                                 reduce ? minHeight : fullHeight, resampler);
+    return status == Status::Ok && !resampler.Complete() ? Status::GenericError : status;
+}
+
 }  // namespace
 
+bool StreamKeepsColours(const PictureSource& source, const ConversionInput& in, int frameWidth, int frameHeight) {
+    return !ColoursFor(source, in.colour) ||
+           std::int64_t{in.outputWidth} * in.outputHeight <= std::int64_t{frameWidth} * frameHeight;
+}
+
 StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t frame, int frameWidth,
-                                        int frameHeight, const ConversionInput& in,
+                                        int frameHeight, const ConversionInput& in, int minWidth, int minHeight,
                                         const std::function<void(ConversionNotice)>& onNotice) {
     StreamedConversion done;
     auto notice = [&](ConversionNotice n) {
@@ -59,22 +87,18 @@ StreamedConversion ConvertFrameStreamed(PictureSource& source, std::uint32_t fra
     };
     done.result.outcome = ConversionOutcome::SaveFailed;
     const float dpi = OutputDpi(source, notice);
-    const auto width = static_cast<std::uint32_t>(frameWidth);
-    const auto height = static_cast<std::uint32_t>(frameHeight);
+    const auto width = static_cast<std::uint32_t>(in.outputWidth);
+    const auto height = static_cast<std::uint32_t>(in.outputHeight);
     const PictureInfo blocks = OutputBlocksFor(source.Info(), OutputFactsFor(width, height, dpi, dpi), in.metadata,
                                                in.colour);
     AtomicFile file;
     JpegRowWriter writer;
     const JpegSettings settings = JpegSettingsFor(in.quality, dpi, dpi);
     const bool writing = file.Open(in.outputPath) &&
-                         writer.Start(frameWidth, frameHeight, settings, file.stream(), blocks);
-    EncodingSink sink(writer, frameWidth, frameHeight, ColoursFor(source, in.colour), Mirrored(in));
+                         writer.Start(in.outputWidth, in.outputHeight, settings, file.stream(), blocks);
+    EncodingSink sink(writer, in.outputWidth, in.outputHeight, ColoursFor(source, in.colour), Mirrored(in));
     if (!writing) sink.WriterFailed();
-    // The least size asked for is above the frame's, so no decoder takes a
-    // reduced scale that rounds back up to the same size (a JPEG of 4 x 4
-    // pixels decoded at 7/8 is still 4 x 4, with other pixels).
-    const Status status = source.DecodeFrameRows(source.Dimensions().front().id, frame, 2 * frameWidth,
-                                                 2 * frameHeight, sink);
+    const Status status = DecodeInto(source, frame, frameWidth, frameHeight, in, minWidth, minHeight, sink);
     done.sizeDiffered = sink.SizeDiffered();
     if (done.sizeDiffered) return done;
     // A picture that cannot be read says so before a write that failed, as

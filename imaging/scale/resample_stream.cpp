@@ -3,11 +3,13 @@
 
 #include "imaging/core/parallel.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace imaging {
 
-StreamingResampler::StreamingResampler(int outWidth, int outHeight) : outWidth_(outWidth), outHeight_(outHeight) {}
+StreamingResampler::StreamingResampler(int outWidth, int outHeight, RowSink* output)
+    : outWidth_(outWidth), outHeight_(outHeight), output_(output) {}
 
 bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
     if (begun_ || failed_ || width <= 0 || height <= 0 || outWidth_ <= 0 || outHeight_ <= 0) {
@@ -32,12 +34,23 @@ bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
     // row: the scaled rows would be the same bytes.
     copyRows_ = horizontal_.copy && vertical_.copy && layout == PixelLayout::Rgb8;
     ringRows_ = vertical_.taps + kBatchRows;
-    if (!copyRows_) ring_.assign(rowBytes_ * static_cast<std::size_t>(ringRows_), 0);
-    // White, as the bitmap a picture is drawn into: transparency shows it.
-    if (!out_.Allocate(outWidth_, outHeight_, PixelLayout::Rgb8)) {
+    if (!copyRows_) ring_.resize(rowBytes_ * static_cast<std::size_t>(ringRows_));
+    if (!StartOutput()) {
         failed_ = true;
         return false;
     }
+    return true;
+}
+
+// The whole output, white as the bitmap a picture is drawn into (where
+// transparency shows it); or, with an output sink, that sink started and
+// one band of rows to make them in.
+bool StreamingResampler::StartOutput() {
+    if (output_) {
+        if (!output_->Begin(outWidth_, outHeight_, PixelLayout::Rgb8)) return false;
+        return copyRows_ || out_.Allocate(outWidth_, std::min(outHeight_, kOutputBandRows), PixelLayout::Rgb8);
+    }
+    if (!out_.Allocate(outWidth_, outHeight_, PixelLayout::Rgb8)) return false;
     std::memset(out_.data(), 0xFF, out_.byteSize());
     return true;
 }
@@ -49,6 +62,11 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
         return false;
     }
     const std::size_t offset = static_cast<std::size_t>(spanBegin_) * static_cast<std::size_t>(BytesPerPixel(layout_));
+    if (copyRows_ && output_) {
+        if (!output_->Rows(y, count, data + offset, stride)) failed_ = true;
+        nextOut_ = received_ += count;
+        return !failed_;
+    }
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* row = data + stride * static_cast<std::size_t>(i) + offset;
         if (copyRows_) {
@@ -56,6 +74,7 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
             nextOut_ = ++received_;
         } else {
             AddRow(row);
+            if (failed_) return false;
         }
     }
     return true;
@@ -64,38 +83,57 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
 void StreamingResampler::AddRow(const std::uint8_t* row) {
     std::memcpy(ring_.data() + rowBytes_ * static_cast<std::size_t>(received_ % ringRows_), row, rowBytes_);
     ++received_;
-    if (received_ - batchedAt_ >= kBatchRows || received_ == sourceHeight_) EmitReady();
+    if ((received_ - batchedAt_ >= kBatchRows || received_ == sourceHeight_) && !EmitReady()) failed_ = true;
 }
 
-// Makes every output row whose source rows have all arrived, spread over
-// the cores; each row is computed alone, so the result does not depend on
-// how they are shared out.
-void StreamingResampler::EmitReady() {
+// Makes every output row whose source rows have all arrived: into the
+// kept output, or band by band into the output sink. False when the sink
+// refused a band.
+bool StreamingResampler::EmitReady() {
     batchedAt_ = received_;
     const int taps = vertical_.taps;
     int end = nextOut_;
     while (end < outHeight_ && vertical_.start[static_cast<std::size_t>(end)] + taps <= received_) ++end;
-    const int first = nextOut_;
-    ParallelFor(end - first, 8, [this, first](int begin, int stop) {
-        std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
-        std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
-        for (int r = first + begin; r < first + stop; ++r) EmitRow(r, acc.data(), window.data());
-    });
-    nextOut_ = end;
+    if (!output_) {
+        MakeRows(nextOut_, end - nextOut_, out_.row(nextOut_), out_.stride());
+        nextOut_ = end;
+        return true;
+    }
+    while (nextOut_ < end) {
+        const int count = std::min(end - nextOut_, out_.height());
+        // Transparent pixels are put over white, as in the kept output.
+        if (layout_ != PixelLayout::Rgb8) std::memset(out_.data(), 0xFF, out_.byteSize());
+        MakeRows(nextOut_, count, out_.data(), out_.stride());
+        if (!output_->Rows(nextOut_, count, out_.data(), out_.stride())) return false;
+        nextOut_ += count;
+    }
+    return true;
 }
 
-void StreamingResampler::EmitRow(int r, float* acc, const std::uint8_t** window) {
+// Output rows [first, first + count) into `out`, spread over the cores;
+// each row is computed alone, so the result does not depend on how they
+// are shared out.
+void StreamingResampler::MakeRows(int first, int count, std::uint8_t* out, std::size_t stride) {
+    ParallelFor(count, 8, [this, first, out, stride](int begin, int stop) {
+        std::vector<float> acc(span_ * static_cast<std::size_t>(BytesPerPixel(layout_)) + 1, 0.0f);
+        std::vector<const std::uint8_t*> window(static_cast<std::size_t>(vertical_.taps));
+        for (int i = begin; i < stop; ++i)
+            EmitRow(first + i, acc.data(), window.data(), out + stride * static_cast<std::size_t>(i));
+    });
+}
+
+void StreamingResampler::EmitRow(int r, float* acc, const std::uint8_t** window, std::uint8_t* out) {
     const int taps = vertical_.taps;
     const int start = vertical_.start[static_cast<std::size_t>(r)];
     for (int k = 0; k < taps; ++k)
         window[k] = ring_.data() + rowBytes_ * static_cast<std::size_t>((start + k) % ringRows_);
     const float* w = vertical_.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
-    ScaleOneRow(layout_, window, w, taps, span_, horizontal_, spanBegin_, acc, out_.row(r), outWidth_);
+    ScaleOneRow(layout_, window, w, taps, span_, horizontal_, spanBegin_, acc, out, outWidth_);
 }
 
 Status StreamingResampler::Take(PixelBuffer& out) {
     out.Reset();
-    if (failed_ || !begun_ || received_ != sourceHeight_ || nextOut_ != outHeight_) return Status::GenericError;
+    if (output_ || !Complete()) return Status::GenericError;
     out = std::move(out_);
     return Status::Ok;
 }

@@ -157,6 +157,41 @@ TEST(EngineBandRelay, ScalingOnTheRelayThreadGivesTheWholeFrameResult) {
     }
 }
 
+// Rows handed on to a sink behind the resampler are the rows it would
+// keep: shrunk, enlarged (many output rows per batch of source rows, so
+// several bands), kept, and transparent ones put over white.
+TEST(EngineStreamingResampler, RowsHandedOnAreTheRowsKept) {
+    for (const PixelLayout layout : {PixelLayout::Rgb8, PixelLayout::Rgba8}) {
+        const PixelBuffer frame = Noise(301, 257, 21, layout);
+        for (const auto& [w, h] : {std::pair{100, 90}, std::pair{640, 1100}, std::pair{301, 257}, std::pair{7, 600}}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << (layout == PixelLayout::Rgba8 ? " rgba" : " rgb"));
+            Recorder recorder;
+            StreamingResampler resampler(w, h, &recorder);
+            ASSERT_TRUE(SendInBands(frame, resampler, 5));
+            EXPECT_TRUE(resampler.Complete());
+            EXPECT_TRUE(SamePixels(recorder.rows, Scaled(frame, w, h)));
+            PixelBuffer kept;
+            EXPECT_NE(resampler.Take(kept), Status::Ok);  // nothing is kept
+            if (h > 2 * StreamingResampler::kOutputBandRows) {
+                EXPECT_GE(recorder.bands, h / StreamingResampler::kOutputBandRows);
+            }
+        }
+    }
+}
+
+TEST(EngineStreamingResampler, ASinkThatRefusesFailsTheDecode) {
+    const PixelBuffer frame = Noise(120, 900, 22);
+    Recorder recorder;
+    recorder.refuseFrom = 1;
+    StreamingResampler resampler(60, 450, &recorder);
+    EXPECT_FALSE(SendInBands(frame, resampler, 6));
+    EXPECT_FALSE(resampler.Complete());
+    // A sink that cannot start refuses the frame at once.
+    Recorder refusing;
+    StreamingResampler zero(0, 10, &refusing);
+    EXPECT_FALSE(zero.Begin(120, 900, PixelLayout::Rgb8));
+}
+
 TEST(EngineBandRelay, ARefusedBandStopsTheDecoderAndFails) {
     const PixelBuffer frame = Noise(40, 300, 10);
     Recorder recorder;

@@ -1,7 +1,8 @@
-// A conversion at the picture's own size streamed from the decoder into the
-// encoder: the same file as the whole-frame conversion, for plain, tagged
-// and transparent pictures, as they are or mirrored; nothing left behind when the picture breaks
-// half-way; and an encoder that refuses an unfinished picture.
+// A conversion streamed from the decoder (through the resampler when the
+// size changes) into the encoder: the same file as the whole-frame
+// conversion, for plain, tagged and transparent pictures, kept, shrunk or
+// enlarged, as they are or mirrored; nothing left behind when the picture
+// breaks half-way; and an encoder that refuses an unfinished picture.
 #include "imaging/conversion/streamed_conversion.h"
 #include "imaging/encode/jpeg_row_writer.h"
 #include "tagged_pictures.h"
@@ -40,10 +41,11 @@ bool SavePng(QImage image, const QString& path, const tagged::Bytes& icc = {}) {
     return image.save(path, "PNG");
 }
 
-// `input` at its own size through the stream into `output`, as `adjust`
-// sets the rest.
+// `input` through the stream into `output` at outW x outH (its own size
+// when 0), decoded at no less than three times that when shrunk, as
+// `adjust` sets the rest.
 StreamedConversion Stream(const QString& input, const QString& output,
-                          const std::function<void(ConversionInput&)>& adjust) {
+                          const std::function<void(ConversionInput&)>& adjust, int outW = 0, int outH = 0) {
     std::unique_ptr<PictureSource> source;
     StreamedConversion failed;
     failed.read = OpenFrameSource(input, 0, source);
@@ -52,28 +54,29 @@ StreamedConversion Stream(const QString& input, const QString& output,
     failed.read = source->FrameSize(source->Dimensions().front().id, 0, w, h);
     if (failed.read != Status::Ok) return failed;
     ConversionInput in;
-    in.outputWidth = w;
-    in.outputHeight = h;
+    in.outputWidth = outW > 0 ? outW : w;
+    in.outputHeight = outH > 0 ? outH : h;
     in.quality = 100;
     in.outputPath = output;
     adjust(in);
     EXPECT_TRUE(CanStreamConversion(in, w, h));
-    return ConvertFrameStreamed(*source, 0, w, h, in);
+    return ConvertFrameStreamed(*source, 0, w, h, in, 3 * in.outputWidth, 3 * in.outputHeight);
 }
 
-// `input` loaded as the command line loads it for an output of its own
-// size given on both sides (allowed to decode down to three times that),
-// then converted whole.
-bool ConvertSized(const QString& input, const QString& output, const std::function<void(ConversionInput&)>& adjust) {
+// `input` loaded as the command line loads it for an output of outW x outH
+// (its own size when 0) given on both sides (allowed to decode down to
+// three times that), then converted whole.
+bool ConvertSized(const QString& input, const QString& output, const std::function<void(ConversionInput&)>& adjust,
+                  int outW = 0, int outH = 0) {
     const QImage size(input);
+    const int w = outW > 0 ? outW : size.width();
+    const int h = outH > 0 ? outH : size.height();
     std::unique_ptr<GpImage> picture;
-    if (LoadImageFrameScaled(input, 0, 3 * size.width(), 3 * size.height(), size.width(), size.height(), picture) !=
-        Status::Ok)
-        return false;
+    if (LoadImageFrameScaled(input, 0, 3 * w, 3 * h, w, h, picture) != Status::Ok) return false;
     ConversionInput in;
     in.picture = picture.get();
-    in.outputWidth = size.width();
-    in.outputHeight = size.height();
+    in.outputWidth = w;
+    in.outputHeight = h;
     in.quality = 100;
     in.outputPath = output;
     adjust(in);
@@ -135,6 +138,61 @@ TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
         }
 }
 
+// Shrunk, enlarged, and shrunk on one side only: a JPEG shrunk by more than
+// three is also reduced by its decoder on the way in. An enlarged picture
+// whose colours must be converted is left to the whole-frame conversion,
+// which converts them before enlarging.
+TEST_F(StreamedConversionTest, ScaledSameFileAsTheWholeFrame) {
+    ASSERT_TRUE(SavePng(Picture(517, 701, false), path("plain.png")));
+    ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha-p3.png"), tagged::DisplayP3Profile()));
+    tagged::TaggedJpeg tagging;
+    tagging.icc = tagged::ProPhotoProfile();
+    ASSERT_TRUE(tagged::WriteJpeg(path("photo.jpg"), 400, 300,
+                                  [](int x, int y) { return tagged::Sweep(x, y, 400, 300); }, tagging));
+    const Asked asked[] = {
+        {ColourHandling::ConvertToSrgb, 0, 0, "into sRGB"},
+        {ColourHandling::KeepProfile, 0, 0, "keeping its profile"},
+        {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
+    };
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{97, 61}, {211, 190}, {620, 777}, {150, 500}};
+    int streamedCount = 0;
+    for (const char* name : {"plain.png", "alpha-p3.png", "photo.jpg"})
+        for (const Asked& a : asked)
+            for (const Size size : sizes) {
+                SCOPED_TRACE(std::string(name) + " " + a.what + " to " + std::to_string(size.w) + "x" +
+                             std::to_string(size.h));
+                const auto adjust = [&a](ConversionInput& in) {
+                    in.colour = a.colour;
+                    in.rotateAngle = a.angle;
+                    in.flipType = a.flip;
+                };
+                std::unique_ptr<PictureSource> source;
+                ASSERT_EQ(OpenFrameSource(path(name), 0, source), Status::Ok);
+                int w = 0, h = 0;
+                ASSERT_EQ(source->FrameSize(source->Dimensions().front().id, 0, w, h), Status::Ok);
+                ConversionInput in;
+                in.outputWidth = size.w;
+                in.outputHeight = size.h;
+                adjust(in);
+                const bool tagged = std::string(name) != "plain.png" && a.colour == ColourHandling::ConvertToSrgb;
+                const bool enlarged = std::int64_t{size.w} * size.h > std::int64_t{w} * h;
+                EXPECT_EQ(StreamKeepsColours(*source, in, w, h), !(tagged && enlarged));
+                if (tagged && enlarged) continue;
+                ASSERT_TRUE(ConvertSized(path(name), path("sized.jpg"), adjust, size.w, size.h));
+                const StreamedConversion streamed = Stream(path(name), path("streamed.jpg"), adjust, size.w, size.h);
+                ASSERT_EQ(streamed.read, Status::Ok);
+                ASSERT_TRUE(streamed.result.saved());
+                const tagged::Bytes whole = tagged::ReadFile(path("sized.jpg"));
+                EXPECT_FALSE(whole.empty());
+                EXPECT_TRUE(whole == tagged::ReadFile(path("streamed.jpg")));
+                ++streamedCount;
+            }
+    EXPECT_GT(streamedCount, 24);
+}
+
 TEST_F(StreamedConversionTest, APictureBrokenHalfWayLeavesNothing) {
     ASSERT_TRUE(SavePng(Picture(900, 1500, false), path("whole.png")));
     QFile whole(path("whole.png"));
@@ -154,6 +212,13 @@ TEST_F(StreamedConversionTest, APictureBrokenHalfWayLeavesNothing) {
     const StreamedConversion nowhere =
         Stream(path("cut.png"), path("no/such/folder/out.jpg"), [](ConversionInput&) {});
     EXPECT_NE(nowhere.read, Status::Ok);
+    // The same through the resampler, shrunk and enlarged.
+    for (const int scale : {2, -2}) {
+        const int w = scale > 0 ? 900 / scale : 1800, h = scale > 0 ? 1500 / scale : 3000;
+        const StreamedConversion scaled = Stream(path("cut.png"), path("out.jpg"), [](ConversionInput&) {}, w, h);
+        EXPECT_NE(scaled.read, Status::Ok);
+        EXPECT_EQ(files(), QStringList{"cut.png"});
+    }
 }
 
 TEST_F(StreamedConversionTest, AnEncoderKeepsToItsRows) {
