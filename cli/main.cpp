@@ -71,6 +71,8 @@ std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** arg
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A worker the launcher started while this program loaded.
+    imaging::sandbox::AdoptStartedWorker();
     // Headless by default: text is drawn without any display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList arguments;

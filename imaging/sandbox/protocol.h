@@ -17,6 +17,7 @@
 
 #include "imaging/core/guid.h"
 #include "imaging/core/picture_source.h"
+#include "imaging/sandbox/worker_start.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,9 +27,8 @@ namespace imaging::sandbox {
 constexpr std::uint32_t kMagic = 0x54455344;  // "TESD"
 constexpr std::uint32_t kVersion = 2;
 
-// The worker's descriptors: the socket, and the picture once it is handed
-// over.
-constexpr int kSocketFd = 3;
+// The worker's descriptors: the socket (kSocketFd, worker_start.h), and
+// the picture once it is handed over.
 constexpr int kPictureFd = 4;
 
 // Bounds the program checks on everything the worker says.

@@ -1,7 +1,17 @@
 #include "imaging/sandbox/spare_workers.h"
 
+#include <QByteArray>
+#include <QFile>
+
+#include <cstdlib>
 #include <mutex>
+#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace imaging::sandbox {
 namespace {
@@ -27,6 +37,11 @@ public:
         }
         Refill();
         return taken;
+    }
+
+    void Adopt(std::unique_ptr<WorkerProcess> worker) {
+        const std::lock_guard lock(mutex_);
+        waiting_.push_back(std::move(worker));
     }
 
     void Stop() {
@@ -60,7 +75,35 @@ SparePool& Pool() {
     return pool;
 }
 
+// `socket` is a worker's socket and `pid` a child of ours still running:
+// anything else in the variable is left alone, descriptor included.
+bool IsOurWorker(pid_t pid, int socket) {
+    struct stat status {};
+    int type = 0;
+    socklen_t length = sizeof type;
+    if (socket <= 2 || ::fstat(socket, &status) != 0 || !S_ISSOCK(status.st_mode) ||
+        ::getsockopt(socket, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_SEQPACKET)
+        return false;
+    int waitStatus = 0;
+    return ::waitpid(pid, &waitStatus, WNOHANG) == 0;
+}
+
 }  // namespace
+
+void AdoptStartedWorker() {
+    const char* value = std::getenv(kStartedWorkerVariable);
+    if (!value) return;
+    const std::string description = value;
+    ::unsetenv(kStartedWorkerVariable);
+    pid_t pid = -1;
+    int socket = -1;
+    std::string program;
+    if (!ParseStartedWorker(description, pid, socket, program) || !IsOurWorker(pid, socket)) return;
+    ::fcntl(socket, F_SETFD, FD_CLOEXEC);
+    auto worker = std::make_unique<WorkerProcess>();
+    worker->Adopt(pid, UniqueFd(socket), QFile::decodeName(QByteArray::fromStdString(program)));
+    Pool().Adopt(std::move(worker));
+}
 
 void KeepSpareWorkers(int count, int pictures) { Pool().Keep(count, pictures); }
 

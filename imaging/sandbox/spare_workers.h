@@ -21,6 +21,12 @@ void KeepSpareWorkers(int count, int pictures = -1);
 // its place while there are pictures left to open. Null otherwise.
 std::unique_ptr<WorkerProcess> TakeSpareWorker(const QString& program);
 
+// Takes over, as a waiting worker, the one a launcher started before it
+// exec'd this program (worker_start.h); does nothing when there is none
+// or the description is not of a worker of ours. The description is
+// removed from the environment either way.
+void AdoptStartedWorker();
+
 // Ends the waiting workers and keeps none from now on.
 void StopSpareWorkers();
 

@@ -3,6 +3,7 @@
 
 #include "imaging/sandbox/protocol.h"
 #include "imaging/sandbox/unique_fd.h"
+#include "imaging/sandbox/worker_start.h"
 #include "imaging/sandbox/worker_failure.h"
 
 #include <QString>
@@ -11,16 +12,8 @@
 
 namespace imaging::sandbox {
 
-// The full worker has every decoder; the light one starts faster and hands
-// camera RAW, HEIF and JPEG XL pictures on to the full one.
-enum class WorkerKind { Light, Full };
-
-// The worker program: $TESS_DECODER_LIGHT for the light one when set;
-// $TESS_DECODER for the full one when set, with tessaline-decoder-light
-// beside it as the light one; else tessaline-decoder(-light) next to this
-// executable, in the installed program folder (for a program in the bin
-// folder), or in the build tree's decoder folder. Where there is no light
-// worker, the full one serves for both. Empty when none is found.
+// The worker program, searched for from this executable's folder as
+// FindWorkerProgramFrom (worker_start.h) says. Empty when none is found.
 QString FindWorkerProgram(WorkerKind kind = WorkerKind::Full);
 // The same search without the environment, for a program in `folder`.
 QString FindWorkerProgramIn(const QString& folder, WorkerKind kind);
@@ -40,6 +33,10 @@ public:
     // Gives the started worker its picture and limits. False when the
     // worker is gone.
     bool Hand(int pictureFd, const WorkerArguments& arguments);
+    // Takes over a worker of `program` that was started (spawned, not yet
+    // handed a picture) by the process this one replaced through exec: it
+    // is our child, and `socket` is our end of its socket.
+    void Adopt(pid_t pid, UniqueFd socket, const QString& program);
     // Spawn and Hand at once.
     bool Start(const QString& program, int pictureFd, const WorkerArguments& arguments);
     const QString& program() const { return program_; }

@@ -200,4 +200,36 @@ TEST_F(ConvertRun, AtItsOwnSizeNothingIsLeftOrReplacedUnasked) {
     EXPECT_TRUE(isJpeg("kept.jpg"));
 }
 
+// Text needs Qt's GUI side, which the converter starts only then: the text
+// is really drawn, and a run without it still converts.
+TEST_F(ConvertRun, TextIsDrawnOnlyWhenAsked) {
+    ASSERT_EQ(run({"a.png", "-o", "plain.jpg"}).exitCode, 0);
+    const RunResult stamped =
+        run({"a.png", "-o", "text.jpg", "--text", "Hi", "--at", "2,2", "--font-size", "30", "--color", "#FFFFFF"});
+    ASSERT_EQ(stamped.exitCode, 0) << stamped.errLines.join('\n').toStdString();
+    const QImage plain(dir.filePath("plain.jpg")), text(dir.filePath("text.jpg"));
+    ASSERT_FALSE(plain.isNull());
+    ASSERT_EQ(text.size(), plain.size());
+    int changed = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            if (qGray(text.pixel(x, y)) > qGray(plain.pixel(x, y)) + 60) ++changed;
+    EXPECT_GT(changed, 20);
+}
+
+// tessaline-convert is a launcher that execs the converter beside it:
+// alone, it says what is missing and converts nothing.
+TEST_F(ConvertRun, TheLauncherWithoutItsConverterSaysSo) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("alone"));
+    const QString alone = dir.filePath("alone/tessaline-convert");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESS_CONVERT_PATH), alone));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(alone, {"a.png", "-o", "out.jpg"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 127);
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError()).contains("tessaline-convert-engine"));
+    EXPECT_FALSE(exists("out.jpg"));
+}
+
 }  // namespace

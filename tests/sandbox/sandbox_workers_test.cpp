@@ -18,7 +18,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +131,53 @@ TEST_F(WorkerPrograms, SpareWorkersServeThePicturesAndNoneOutlastsThem) {
     }
     // Three pictures were announced and opened: nothing is left waiting.
     EXPECT_TRUE(Children().isEmpty()) << Children().size();
+}
+
+// A worker started by the launcher before it exec'd the converter is
+// adopted as a waiting worker and serves the first picture; a description
+// that is not of a child of ours, or not of a socket, is dropped and its
+// descriptor left alone.
+TEST_F(WorkerPrograms, AWorkerStartedBeforeExecServesThePicture) {
+    ASSERT_TRUE(Children().isEmpty());
+    const std::string program = sandbox::FindWorkerProgramFrom("/nowhere", sandbox::WorkerKind::Light);
+    ASSERT_EQ(QByteArray::fromStdString(program), light_);
+    sandbox::UniqueFd ours, theirs;
+    ASSERT_TRUE(sandbox::MakeWorkerSocket(ours, theirs));
+    const pid_t pid = sandbox::SpawnWorker(program, theirs.get());
+    ASSERT_GT(pid, 0);
+    const int socket = ours.Release();
+    ::setenv(sandbox::kStartedWorkerVariable, sandbox::DescribeStartedWorker(pid, socket, program).c_str(), 1);
+    sandbox::AdoptStartedWorker();
+    EXPECT_EQ(std::getenv(sandbox::kStartedWorkerVariable), nullptr);
+    // The adopted worker counts as the one waiting: none more is started.
+    sandbox::KeepSpareWorkers(1, 1);
+    EXPECT_EQ(Children(), QList<int>{pid});
+    PixelBuffer frame;
+    EXPECT_EQ(OpenAndDecode(Jpeg("first.jpg"), frame), Status::Ok);
+    EXPECT_EQ(frame.width(), 64);
+    EXPECT_TRUE(Children().isEmpty());
+
+    // Standard input is no worker's socket, and process 1 is no child.
+    for (const std::string& bogus : {sandbox::DescribeStartedWorker(1, 0, program),
+                                     sandbox::DescribeStartedWorker(::getpid(), 0, program), std::string("12 x y")}) {
+        ::setenv(sandbox::kStartedWorkerVariable, bogus.c_str(), 1);
+        sandbox::AdoptStartedWorker();
+        EXPECT_EQ(std::getenv(sandbox::kStartedWorkerVariable), nullptr);
+        EXPECT_NE(::fcntl(0, F_GETFD), -1) << bogus;
+    }
+}
+
+TEST(StartedWorkerDescription, ReadsBackWhatItWroteAndNothingElse) {
+    pid_t pid = 0;
+    int socket = 0;
+    std::string program;
+    ASSERT_TRUE(sandbox::ParseStartedWorker(sandbox::DescribeStartedWorker(4321, 17, "/a b/worker"), pid, socket,
+                                            program));
+    EXPECT_EQ(pid, 4321);
+    EXPECT_EQ(socket, 17);
+    EXPECT_EQ(program, "/a b/worker");
+    for (const char* bad : {"", "12", "12 5", "12 5 ", "-1 5 p", "12 -5 p", "1x 5 p", "0 5 p", "1234567890 5 p"})
+        EXPECT_FALSE(sandbox::ParseStartedWorker(bad, pid, socket, program)) << bad;
 }
 
 // The window sits at the build tree's top, the command line one folder
