@@ -1,9 +1,6 @@
-// Chunks are read with their CRC checked as they go. The zlib wrapper is
-// read here and the deflate data inflated raw, so that the CRC-32 and
-// ADLER32 sums come from libdeflate's vectorised code, several times
-// faster than zlib's. The stream is inflated one row per call, as libpng
-// does, so that a stream declaring a small window fails where libpng's
-// would.
+// Chunks are read with their CRC checked as they go, by libdeflate's
+// vectorised CRC-32, several times faster than zlib's. The stream is
+// inflated one row per call, as libpng does.
 #include "imaging/decode/png/png_image_data.h"
 
 #include <libdeflate.h>
@@ -18,6 +15,7 @@ constexpr std::size_t kDrainBytes = 1024;
 constexpr std::uint32_t kIdat = 0x49444154;
 constexpr std::uint32_t kIend = 0x49454E44;
 constexpr std::uint32_t kIhdr = 0x49484452;
+constexpr int kDeflate = 8;  // the zlib header's compression method
 
 std::uint32_t Be32(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
@@ -34,9 +32,7 @@ std::uint32_t TypeCrc(const unsigned char* typeBytes) { return libdeflate_crc32(
 
 PngImageData::PngImageData(std::FILE* file, std::size_t rowBytes) : file_(file), rowBytes_(rowBytes) {}
 
-PngImageData::~PngImageData() {
-    if (zlibReady_) inflateEnd(&zs_);
-}
+PngImageData::~PngImageData() = default;
 
 // Steps back over the first IDAT's length and type, which libpng read.
 bool PngImageData::Start() {
@@ -55,25 +51,18 @@ bool PngImageData::BeginStream() {
     if (!TakeStreamBytes(head, sizeof head)) return false;
     const int method = head[0] & 0x0F, windowBits = (head[0] >> 4) + 8;
     const bool dictionary = (head[1] & 0x20) != 0;
-    if ((head[0] * 256 + head[1]) % 31 != 0 || method != Z_DEFLATED || windowBits > 15 || dictionary) return false;
-    if (inflateInit2(&zs_, -windowBits) != Z_OK) return false;
-    zlibReady_ = true;
-    return true;
+    if ((head[0] * 256 + head[1]) % 31 != 0 || method != kDeflate || windowBits > 15 || dictionary) return false;
+    started_ = inflater_.Begin(head);
+    return started_;
 }
 
 bool PngImageData::TakeStreamBytes(std::uint8_t* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        if (zs_.avail_in == 0 && !Refill()) return false;
-        out[i] = *zs_.next_in++;
-        --zs_.avail_in;
+        if (inLeft_ == 0 && !Refill()) return false;
+        out[i] = *inNext_++;
+        --inLeft_;
     }
     return true;
-}
-
-// Raw inflate stops at the end of the deflate data: the ADLER32 follows.
-bool PngImageData::CheckTrailer() {
-    std::uint8_t stored[4];
-    return TakeStreamBytes(stored, sizeof stored) && Be32(stored) == adler_;
 }
 
 bool PngImageData::NextChunk(std::uint32_t& length, std::uint32_t& type) {
@@ -116,35 +105,35 @@ bool PngImageData::Refill() {
     if (std::fread(input_.data(), 1, n, file_) != n) return false;
     crc_ = libdeflate_crc32(crc_, input_.data(), n);
     chunkLeft_ -= static_cast<std::uint32_t>(n);
-    zs_.next_in = input_.data();
-    zs_.avail_in = static_cast<uInt>(n);
+    inNext_ = input_.data();
+    inLeft_ = n;
     return true;
 }
 
+// One step of the inflater, and more input when it made no progress
+// without it.
+bool PngImageData::InflateStep(std::uint8_t*& out, std::size_t& outLeft, PngInflater::Result& result) {
+    const std::size_t inBefore = inLeft_, outBefore = outLeft;
+    result = inflater_.Step(inNext_, inLeft_, out, outLeft);
+    if (result != PngInflater::Result::More) return result == PngInflater::Result::End;
+    if (outLeft != outBefore || inLeft_ != inBefore) return true;
+    return inLeft_ == 0 && Refill();
+}
+
 Status PngImageData::ReadRow(std::uint8_t* row) {
-    if (failed_ || (!zlibReady_ && !Start())) {
+    if (failed_ || (!started_ && !Start())) {
         failed_ = true;
         return Status::GenericError;
     }
-    zs_.next_out = row;
-    zs_.avail_out = static_cast<uInt>(rowBytes_ + 1);
-    while (zs_.avail_out > 0) {
-        if (streamEnded_ || (zs_.avail_in == 0 && !Refill())) {
+    std::uint8_t* out = row;
+    std::size_t outLeft = rowBytes_ + 1;
+    while (outLeft > 0) {
+        PngInflater::Result result{};
+        if (streamEnded_ || !InflateStep(out, outLeft, result)) {
             failed_ = true;
             return Status::GenericError;
         }
-        const int ret = inflate(&zs_, Z_NO_FLUSH);
-        if (ret == Z_STREAM_END) {
-            streamEnded_ = true;
-        } else if (ret != Z_OK) {
-            failed_ = true;
-            return Status::GenericError;
-        }
-    }
-    adler_ = libdeflate_adler32(adler_, row, rowBytes_ + 1);
-    if (streamEnded_ && !CheckTrailer()) {
-        failed_ = true;
-        return Status::GenericError;
+        streamEnded_ = result == PngInflater::Result::End;
     }
     return Status::Ok;
 }
@@ -154,18 +143,16 @@ Status PngImageData::ReadRow(std::uint8_t* row) {
 bool PngImageData::DrainStream() {
     std::vector<std::uint8_t> scratch(kDrainBytes);
     for (;;) {
-        if (zs_.avail_in == 0 && !Refill()) return false;
-        zs_.next_out = scratch.data();
-        zs_.avail_out = static_cast<uInt>(scratch.size());
-        const int ret = inflate(&zs_, Z_NO_FLUSH);
-        if (ret != Z_OK && ret != Z_STREAM_END) return false;
-        if (zs_.avail_out < scratch.size()) return true;
-        if (ret == Z_STREAM_END) return CheckTrailer();
+        std::uint8_t* out = scratch.data();
+        std::size_t outLeft = scratch.size();
+        PngInflater::Result result{};
+        if (!InflateStep(out, outLeft, result)) return false;
+        if (outLeft < scratch.size() || result == PngInflater::Result::End) return true;
     }
 }
 
 Status PngImageData::Finish() {
-    if (failed_ || !zlibReady_ || (!streamEnded_ && !DrainStream())) return Status::GenericError;
+    if (failed_ || !started_ || (!streamEnded_ && !DrainStream())) return Status::GenericError;
     failed_ = true;  // whatever follows, no further call is meaningful
     if (!SkipChunkData(chunkLeft_, crc_, true)) return Status::GenericError;
     for (;;) {

@@ -9,8 +9,7 @@
 // data beyond the last row and IDATs after the stream's end do not.
 
 #include "imaging/core/status.h"
-
-#include <zlib.h>
+#include "imaging/decode/png/png_inflater.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -42,18 +41,19 @@ private:
     bool DrainStream();
     bool BeginStream();
     bool TakeStreamBytes(std::uint8_t* out, std::size_t count);
-    bool CheckTrailer();
+    bool InflateStep(std::uint8_t*& out, std::size_t& outLeft, PngInflater::Result& result);
 
     std::FILE* file_;
     std::size_t rowBytes_;
-    z_stream zs_{};
-    bool zlibReady_ = false;
+    PngInflater inflater_;
+    bool started_ = false;
     bool failed_ = false;
     bool streamEnded_ = false;
     std::uint32_t chunkLeft_ = 0;  // data bytes of the current IDAT not read yet
     std::uint32_t crc_ = 0;        // of the current chunk so far
-    std::uint32_t adler_ = 1;      // of the data inflated so far
     std::vector<std::uint8_t> input_;
+    const std::uint8_t* inNext_ = nullptr;  // the part of input_ not inflated yet
+    std::size_t inLeft_ = 0;
 };
 
 }  // namespace imaging::decode
