@@ -237,6 +237,22 @@ TEST_F(PngRows, DamageFailsOrPassesAsLibpngHasIt) {
         EXPECT_TRUE(LibpngDecode(folder + "/bad.png").empty());
     }
 
+    // Where libpng only warns, once every row is out: a bad ADLER32 in an
+    // IDAT of its own, and extra image data whose stream then runs out.
+    std::vector<Chunk> lateAdler = picture(stream.left(stream.size() - 4));
+    lateAdler.insert(lateAdler.end() - 1, Chunk{"IDAT", badAdler.right(4)});
+    const QByteArray longer = Compress(raw + raw.left(width * 3 + 1));
+    const std::vector<std::pair<const char*, QByteArray>> stricter = {
+        {"bad adler32 in the last idat", Assemble(lateAdler)},
+        {"extra data cut short", Assemble(picture(longer.left(longer.size() - 8)))},
+    };
+    for (const auto& [what, bytes] : stricter) {
+        SCOPED_TRACE(what);
+        WriteBytes(folder + "/late.png", bytes);
+        EXPECT_TRUE(Decode(folder + "/late.png", status).empty());
+        EXPECT_NE(status, Status::Ok);
+    }
+
     // What libpng lets pass: data past the rows or past the stream's end,
     // more IDATs after it, damaged or unknown ancillary chunks, an unknown
     // critical chunk after the data, bytes after IEND.

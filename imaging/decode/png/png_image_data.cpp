@@ -138,8 +138,9 @@ Status PngImageData::ReadRow(std::uint8_t* row) {
     return Status::Ok;
 }
 
-// Inflates what is left of the stream after the last row. Image data
-// beyond the rows ends the check there, as libpng has it.
+// Inflates what is left of the stream after the last row: image data
+// beyond the rows is ignored, but the stream must still end, its ADLER32
+// right, within the IDATs.
 bool PngImageData::DrainStream() {
     std::vector<std::uint8_t> scratch(kDrainBytes);
     for (;;) {
@@ -147,7 +148,7 @@ bool PngImageData::DrainStream() {
         std::size_t outLeft = scratch.size();
         PngInflater::Result result{};
         if (!InflateStep(out, outLeft, result)) return false;
-        if (outLeft < scratch.size() || result == PngInflater::Result::End) return true;
+        if (result == PngInflater::Result::End) return true;
     }
 }
 

@@ -4,9 +4,11 @@
 // chunks from the first one, inflated row by row, then the chunks after
 // them up to IEND. It takes over a stream that libpng read up to the
 // first IDAT's data, and treats damage as libpng does there: a bad CRC on
-// a critical chunk, a zlib error (a bad ADLER32 included), a file cut
-// short or too little image data fail; a bad CRC on an ancillary chunk,
-// data beyond the last row and IDATs after the stream's end do not.
+// a critical chunk, a zlib error, a file cut short or too little image
+// data fail; a bad CRC on an ancillary chunk, data beyond the last row
+// and IDATs after the stream's end do not. Where libpng only warns, about
+// a zlib error or a bad or missing ADLER32 met after the last row, the
+// decode fails too: the stream must be whole and right.
 
 #include "imaging/core/status.h"
 #include "imaging/decode/png/png_inflater.h"
