@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libraw-dev libtiff-dev
+  # the PNG row decoder: CRC-32 (libdeflate) and inflate (ISA-L)
+  libdeflate-dev libisal-dev
   # HEIF/HEIC/AVIF (libheif with its libde265, dav1d and libaom plugins) and JPEG XL
   libheif-dev libjxl-dev
   # colour management and metadata

@@ -1,9 +1,11 @@
 // libpng behind PngReader. The file is read with libpng's stdio input;
-// rows are decoded straight into the caller's memory.
+// rows are decoded straight into the caller's memory. For the plain 8-bit
+// layouts libpng reads the header only and PngRowDecoder the rows.
 #include "imaging/decode/png/png_reader.h"
 
 #include "imaging/core/file_handle.h"
 #include "imaging/decode/png/png_metadata.h"
+#include "imaging/decode/png/png_row_decoder.h"
 #include "imaging/decode/resolution.h"
 #include "imaging/decode/tiff_directory.h"
 
@@ -32,12 +34,22 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 // ---- Guarded calls: setjmp frames whose locals are trivial. ----
 
+// The picture as stored, before libpng's transformations.
+struct StoredFormat {
+    int bitDepth = 0;
+    int colourType = 0;
+    bool hasTrns = false;
+};
+
 // Reads up to the image data and sets the transformations; the channels
 // delivered (3 or 4), or 0 on error.
-int GuardedReadHeader(png_structp png, png_infop info, std::FILE* file) {
+int GuardedReadHeader(png_structp png, png_infop info, std::FILE* file, StoredFormat& stored) {
     if (setjmp(png_jmpbuf(png))) return 0;
     png_init_io(png, file);
     png_read_info(png, info);
+    stored.bitDepth = png_get_bit_depth(png, info);
+    stored.colourType = png_get_color_type(png, info);
+    stored.hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     png_set_expand(png);  // palette to RGB, grey to 8 bits, tRNS to alpha
     png_set_scale_16(png);
     png_set_gray_to_rgb(png);
@@ -118,6 +130,7 @@ struct PngReader::State {
     png_structp png = nullptr;
     png_infop info = nullptr;
     FileHandle file;
+    std::unique_ptr<PngRowDecoder> rows;  // set when it decodes the rows instead of libpng
     int nextRow = 0;
     ~State() {
         if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
@@ -143,7 +156,8 @@ Status PngReader::Open(const QString& path, const DecodeLimits& limits) {
     png_set_chunk_malloc_max(s.png, kMaxChunkBytes);
     png_set_chunk_cache_max(s.png, kMaxAncillaryChunks);
     png_set_crc_action(s.png, PNG_CRC_ERROR_QUIT, PNG_CRC_WARN_DISCARD);
-    const int channels = GuardedReadHeader(s.png, s.info, s.file.get());
+    StoredFormat stored;
+    const int channels = GuardedReadHeader(s.png, s.info, s.file.get(), stored);
     if (channels != 3 && channels != 4) return Status::GenericError;
 
     header_ = PngHeader{};
@@ -156,6 +170,9 @@ Status PngReader::Open(const QString& path, const DecodeLimits& limits) {
     if (png_get_rowbytes(s.png, s.info) != static_cast<std::size_t>(header_.width) * channels)
         return Status::GenericError;
     ReadMetadata(s.png, s.info, header_);
+    if (PngRowDecoder::Handles(stored.bitDepth, stored.colourType, header_.interlaced, stored.hasTrns))
+        s.rows = std::make_unique<PngRowDecoder>(s.file.get(), header_.width,
+                                                 PngRowDecoder::StoredChannels(stored.colourType));
     return Status::Ok;
 }
 
@@ -164,7 +181,11 @@ Status PngReader::ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, 
     if (!state_->file || header_.interlaced) return Status::WrongState;
     const int count = std::min(maxRows, header_.height - state_->nextRow);
     if (count <= 0) return Status::Ok;
-    if (!GuardedReadRows(state_->png, base, stride, count)) return Status::GenericError;
+    if (state_->rows) {
+        if (Status s = state_->rows->ReadRows(base, stride, count); s != Status::Ok) return s;
+    } else if (!GuardedReadRows(state_->png, base, stride, count)) {
+        return Status::GenericError;
+    }
     state_->nextRow += count;
     rowsRead = count;
     return Status::Ok;
@@ -174,6 +195,12 @@ Status PngReader::ReadImage(PixelBuffer& out) {
     out.Reset();
     if (!state_->file || state_->nextRow != 0) return Status::WrongState;
     if (!out.Allocate(header_.width, header_.height, header_.layout)) return Status::OutOfMemory;
+    if (state_->rows) {
+        int rowsRead = 0;
+        const Status s = ReadRows(out.data(), out.stride(), header_.height, rowsRead);
+        if (s != Status::Ok) out.Reset();
+        return s;
+    }
     std::vector<png_bytep> rows(static_cast<std::size_t>(header_.height));
     for (int y = 0; y < header_.height; ++y) rows[static_cast<std::size_t>(y)] = out.row(y);
     if (!GuardedReadImage(state_->png, rows.data())) {
@@ -186,6 +213,7 @@ Status PngReader::ReadImage(PixelBuffer& out) {
 
 Status PngReader::Finish() {
     if (!state_->file || state_->nextRow != header_.height) return Status::WrongState;
+    if (state_->rows) return state_->rows->Finish();
     return GuardedReadEnd(state_->png) ? Status::Ok : Status::GenericError;
 }
 
