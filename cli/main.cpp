@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <thread>
 
 namespace {
@@ -53,19 +52,22 @@ int ConvertAll(const CliOptions& options, const OutputPlan& plan, int jobs) {
 // with text records of their own included, are drawn by the decoding
 // worker. Without text the converter is a plain core application, with no
 // platform plugin to load and no font configuration to read (Qt's font
-// database reads it even when it is let go of at the end).
-// The GUI side wants a private runtime folder and, when the session names
+// database reads it even when it is let go of at the end). The offscreen
+// platform chosen in main draws text without any display.
+std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** argv) {
+    if (!needsFonts) return std::make_unique<QCoreApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// Qt's GUI side, here or in a full decoding worker (which inherits our
+// environment), wants a private runtime folder and, when the session names
 // none, makes one in the temporary folder and leaves it behind. A script's
 // converter leaves nothing behind: it lends Qt a folder of its own for the
-// run, removed at the end. The offscreen platform chosen in main draws
-// text without any display.
-std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** argv,
-                                          std::optional<QTemporaryDir>& runtimeFolder) {
-    if (!needsFonts) return std::make_unique<QCoreApplication>(argc, argv);
-    runtimeFolder.emplace();
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder->isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
-    return std::make_unique<QGuiApplication>(argc, argv);
+// run, removed at the end. (The light worker the launcher may have started
+// does not use Qt's GUI side.)
+void LendRuntimeFolder(QTemporaryDir& runtimeFolder) {
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder.path()));
 }
 
 }  // namespace
@@ -92,13 +94,14 @@ int main(int argc, char** argv) {
     if (!plan.error.isEmpty()) return Usage(plan.error);
     for (const QString& warning : plan.warnings) std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     if (!plan.folderToCreate.isEmpty() && !CreateFolder(plan.folderToCreate)) return 1;
+    QTemporaryDir runtimeFolder;
+    LendRuntimeFolder(runtimeFolder);
     const int inputs = static_cast<int>(options.inputs.size());
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const int jobs = std::clamp(options.jobs > 0 ? options.jobs : cores, 1, inputs);
     // The decoders start up while Qt does.
     imaging::sandbox::KeepSpareWorkers(jobs, inputs);
-    std::optional<QTemporaryDir> runtimeFolder;
-    const std::unique_ptr<QCoreApplication> app = StartQt(!options.text.isEmpty(), argc, argv, runtimeFolder);
+    const std::unique_ptr<QCoreApplication> app = StartQt(!options.text.isEmpty(), argc, argv);
     std::uintptr_t token = 0;
     const imaging::GdiplusStartupInput input;
     if (imaging::GdiplusStartup(&token, &input, nullptr) != imaging::Status::Ok) return 1;

@@ -217,6 +217,31 @@ TEST_F(ConvertRun, TextIsDrawnOnlyWhenAsked) {
     EXPECT_GT(changed, 20);
 }
 
+// Without a runtime folder named by the session, neither the converter nor
+// a worker that uses Qt's GUI side (the full one, for a BMP) leaves one
+// behind in the temporary folder, whether text is stamped or not.
+TEST_F(ConvertRun, NothingIsLeftInTheTemporaryFolder) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    ASSERT_TRUE(image.save(dir.filePath("b.bmp"), "BMP"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("tmp"));
+    for (const QStringList& extra : {QStringList{}, QStringList{"--text", "Hi"}}) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        environment.insert(QStringLiteral("TMPDIR"), dir.filePath("tmp"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESS_CONVERT_PATH), QStringList{"b.bmp", "-o", "b.jpg", "--force"} + extra);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(isJpeg("b.jpg"));
+        EXPECT_EQ(QDir(dir.filePath("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{})
+            << extra.join(' ').toStdString();
+    }
+}
+
 // tessaline-convert is a launcher that execs the converter beside it:
 // alone, it says what is missing and converts nothing.
 TEST_F(ConvertRun, TheLauncherWithoutItsConverterSaysSo) {
