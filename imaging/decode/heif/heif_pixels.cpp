@@ -66,7 +66,9 @@ const std::uint8_t* PlainRows(heif_image* image, bool alpha, int& stride) {
     stride = 0;
     const int width = heif_image_get_width(image, heif_channel_interleaved);
     const int height = heif_image_get_height(image, heif_channel_interleaved);
-    if (width <= 0 || height <= 0 || heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
+    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (width <= 0 || height <= 0 || heif_image_get_chroma_format(image) != chroma ||
+        heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
         (alpha && heif_image_is_premultiplied_alpha(image)))
         return nullptr;
     const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
