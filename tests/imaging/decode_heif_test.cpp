@@ -1,13 +1,16 @@
 // HEIF pictures through libheif, made at test time by heif-enc (HEIC) and
 // avifenc (AVIF): colours, the file's own rotation and mirroring, 10-bit
 // samples, alpha, several top-level images, Exif resolution, damaged files
-// and size limits; and the reduction of deep samples to 8 bits.
+// and size limits; rows delivered to a sink; and the reduction of deep
+// samples to 8 bits.
 #include "decode_encoder_tools.h"
 
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/heif/heif_handles.h"
 #include "imaging/decode/heif/heif_pixels.h"
 #include "imaging/decode/heif/heif_source.h"
+
+#include <cstring>
 
 using namespace imaging;
 using namespace decode_test;
@@ -75,6 +78,32 @@ QByteArray TruncateKeepingBoxesConsistent(QByteArray file) {
         }
     }
     return {};
+}
+
+// Gathers what DecodeFrameRows delivers into one frame; refuses Begin when
+// told to.
+class FrameSink final : public RowSink {
+public:
+    PixelBuffer frame;
+    int begins = 0;
+    bool refuse = false;
+    bool Begin(int width, int height, PixelLayout layout) override {
+        ++begins;
+        return !refuse && frame.Allocate(width, height, layout);
+    }
+    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override {
+        if (y < 0 || count < 0 || y + count > frame.height()) return false;
+        for (int i = 0; i < count; ++i)
+            std::memcpy(frame.row(y + i), data + stride * std::size_t(i), std::size_t(frame.width()) * frame.channels());
+        return true;
+    }
+};
+
+bool SamePixels(const PixelBuffer& a, const PixelBuffer& b) {
+    if (a.width() != b.width() || a.height() != b.height() || a.layout() != b.layout()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.row(y), b.row(y), std::size_t(a.width()) * a.channels()) != 0) return false;
+    return true;
 }
 
 #define SKIP_WITHOUT(path, tool) \
@@ -231,6 +260,48 @@ TEST_F(HeifDecode, DamagedAndOversizedFilesAreRefused) {
     Open(avif, Status::OutOfMemory, small);
 }
 
+// The rows a sink receives are the frame DecodeFrame makes, whether they
+// come straight from libheif (8-bit, with and without alpha) or converted
+// (10-bit); odd sizes make libheif's rows longer than the picture's.
+TEST_F(HeifDecode, RowsToASinkAreTheWholeFrame) {
+    const QString heic = Heic(SavePng(BlockImage(67, 45), "blocks.png"), "blocks.heic");
+    SKIP_WITHOUT(heic, "heif-enc");
+    const QString deep = Avif(Path("blocks.png"), "deep.avif", {"-d", "10"});
+    SKIP_WITHOUT(deep, "avifenc");
+    const QString alpha = Avif(SavePng(BlockImage(67, 45, true), "alpha.png"), "alpha.avif");
+    for (const QString& path : {heic, deep, alpha}) {
+        SCOPED_TRACE(qPrintable(path));
+        auto source = Open(path);
+        ASSERT_TRUE(source);
+        PixelBuffer whole;
+        ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, whole), Status::Ok);
+        FrameSink sink;
+        ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::Ok);
+        EXPECT_EQ(sink.begins, 1);
+        EXPECT_TRUE(SamePixels(sink.frame, whole));
+        EXPECT_EQ(sink.frame.layout(), path == alpha ? PixelLayout::Rgba8 : PixelLayout::Rgb8);
+
+        FrameSink refusing;
+        refusing.refuse = true;
+        EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, refusing), Status::Aborted);
+        EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 1, 1, 1, sink), Status::InvalidParameter);
+    }
+}
+
+// A stream cut short fails before the sink hears of any rows.
+TEST_F(HeifDecode, DamagedStreamDeliversNoRows) {
+    const QString heic = Heic(SavePng(BlockImage(256, 192), "blocks.png"), "blocks.heic");
+    SKIP_WITHOUT(heic, "heif-enc");
+    const QByteArray cut = TruncateKeepingBoxesConsistent(ReadBytes(heic));
+    ASSERT_FALSE(cut.isEmpty());
+    WriteBytes(Path("consistent.heic"), cut);
+    auto source = Open(Path("consistent.heic"));
+    ASSERT_TRUE(source);
+    FrameSink sink;
+    EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::GenericError);
+    EXPECT_EQ(sink.begins, 0);
+}
+
 TEST(HeifSignature, BrandsInFtypPickHeifAndNothingElse) {
     using decode::FileKind;
     auto ftyp = [](const char* major, const QByteArray& compatible) {
@@ -273,6 +344,31 @@ TEST(HeifPixels, DeepSamplesAreRoundedToEightBits) {
             EXPECT_EQ(p.row(0)[i], expected) << bits << " bits, sample " << samples[i];
         }
     }
+}
+
+// libheif's rows are handed on unchanged only where ImageToPixels would
+// copy them as they are: 8-bit samples and straight alpha.
+TEST(HeifPixels, OnlyPlainEightBitRowsAreHandedOnUnchanged) {
+    const auto make = [](heif_chroma chroma, int bits, decode::heif::Image& image) {
+        heif_image* raw = nullptr;
+        ASSERT_EQ(heif_image_create(5, 2, heif_colorspace_RGB, chroma, &raw).code, heif_error_Ok);
+        image.reset(raw);
+        ASSERT_EQ(heif_image_add_plane(image.get(), heif_channel_interleaved, 5, 2, bits).code, heif_error_Ok);
+    };
+    decode::heif::Image rgb, rgba, deep;
+    ASSERT_NO_FATAL_FAILURE(make(heif_chroma_interleaved_RGB, 8, rgb));
+    ASSERT_NO_FATAL_FAILURE(make(heif_chroma_interleaved_RGBA, 8, rgba));
+    ASSERT_NO_FATAL_FAILURE(make(heif_chroma_interleaved_RRGGBB_LE, 10, deep));
+    int stride = -1, planeStride = 0;
+    EXPECT_EQ(decode::heif::PlainRows(rgb.get(), false, stride),
+              heif_image_get_plane_readonly(rgb.get(), heif_channel_interleaved, &planeStride));
+    EXPECT_EQ(stride, planeStride);
+    EXPECT_NE(decode::heif::PlainRows(rgba.get(), true, stride), nullptr);
+    EXPECT_EQ(decode::heif::PlainRows(deep.get(), false, stride), nullptr);
+    heif_image_set_premultiplied_alpha(rgba.get(), 1);
+    EXPECT_EQ(decode::heif::PlainRows(rgba.get(), true, stride), nullptr);
+    // Rows of three samples a pixel are not rows of four.
+    EXPECT_EQ(decode::heif::PlainRows(rgb.get(), true, stride), nullptr);
 }
 
 }  // namespace

@@ -62,4 +62,19 @@ Status ImageToPixels(heif_image* image, bool alpha, PixelBuffer& out) {
     return Status::Ok;
 }
 
+const std::uint8_t* PlainRows(heif_image* image, bool alpha, int& stride) {
+    stride = 0;
+    const int width = heif_image_get_width(image, heif_channel_interleaved);
+    const int height = heif_image_get_height(image, heif_channel_interleaved);
+    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (width <= 0 || height <= 0 || heif_image_get_chroma_format(image) != chroma ||
+        heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
+        (alpha && heif_image_is_premultiplied_alpha(image)))
+        return nullptr;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    const int channels = BytesPerPixel(alpha ? PixelLayout::Rgba8 : PixelLayout::Rgb8);
+    if (!plane || static_cast<std::int64_t>(stride) < static_cast<std::int64_t>(width) * channels) return nullptr;
+    return plane;
+}
+
 }  // namespace imaging::decode::heif

@@ -19,4 +19,9 @@ heif_chroma InterleavedChroma(bool alpha, int bitsPerSample);
 // rounded to the nearest 8-bit value.
 Status ImageToPixels(heif_image* image, bool alpha, PixelBuffer& out);
 
+// The image's interleaved rows when they are already what ImageToPixels
+// would make (8-bit samples, straight alpha), so they can be sent on
+// without a copy; null otherwise.
+const std::uint8_t* PlainRows(heif_image* image, bool alpha, int& stride);
+
 }  // namespace imaging::decode::heif

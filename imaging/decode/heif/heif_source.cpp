@@ -64,6 +64,35 @@ std::vector<heif_item_id> PageIds(heif_context* context) {
     return ids;
 }
 
+// One page decoded by libheif as interleaved RGB(A), 8 bits per sample or
+// 16 where the page has more.
+Status DecodePage(heif_context* context, const Page& page, Image& image, bool& alpha) {
+    Handle handle;
+    if (Status s = GetHandle(context, page.id, handle); s != Status::Ok) return s;
+    alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
+    DecodingOptions options(heif_decoding_options_alloc());
+    if (!options) return Status::OutOfMemory;
+    // Damaged data is an error, not a picture patched with grey.
+    options->strict_decoding = 1;
+    heif_image* raw = nullptr;
+    const heif_error e =
+        heif_decode_image(handle.get(), &raw, heif_colorspace_RGB, InterleavedChroma(alpha, bits), options.get());
+    image.reset(raw);
+    if (Status s = StatusFromHeif(e); s != Status::Ok) return s;
+    if (!image) return Status::GenericError;
+    if (heif_image_get_width(image.get(), heif_channel_interleaved) != page.width ||
+        heif_image_get_height(image.get(), heif_channel_interleaved) != page.height)
+        return Status::GenericError;
+    return Status::Ok;
+}
+
+Status Deliver(RowSink& sink, int width, int height, PixelLayout layout, const std::uint8_t* rows,
+               std::size_t stride) {
+    if (!sink.Begin(width, height, layout) || !sink.Rows(0, height, rows, stride)) return Status::Aborted;
+    return Status::Ok;
+}
+
 class HeifSourceImpl final : public HeifSource {
 public:
     HeifSourceImpl(Context context, std::vector<Page> pages)
@@ -97,25 +126,30 @@ public:
     Status DecodeFrame(const GUID& dimension, std::uint32_t index, PixelBuffer& out) override {
         out.Reset();
         if (!Valid(dimension, index)) return Status::InvalidParameter;
-        const Page& page = pages_[index];
-        Handle handle;
-        if (Status s = GetHandle(context_.get(), page.id, handle); s != Status::Ok) return s;
-        const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
-        const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
-        DecodingOptions options(heif_decoding_options_alloc());
-        if (!options) return Status::OutOfMemory;
-        // Damaged data is an error, not a picture patched with grey.
-        options->strict_decoding = 1;
-        heif_image* raw = nullptr;
-        const heif_error e = heif_decode_image(handle.get(), &raw, heif_colorspace_RGB,
-                                               InterleavedChroma(alpha, bits), options.get());
-        Image image(raw);
-        if (Status s = StatusFromHeif(e); s != Status::Ok) return s;
-        if (!image) return Status::GenericError;
-        if (heif_image_get_width(image.get(), heif_channel_interleaved) != page.width ||
-            heif_image_get_height(image.get(), heif_channel_interleaved) != page.height)
-            return Status::GenericError;
+        Image image;
+        bool alpha = false;
+        if (Status s = DecodePage(context_.get(), pages_[index], image, alpha); s != Status::Ok) return s;
         return ImageToPixels(image.get(), alpha, out);
+    }
+
+    // libheif's own rows go to the sink without a copy where they are
+    // already what DecodeFrame would make.
+    Status DecodeFrameRows(const GUID& dimension, std::uint32_t index, int minWidth, int minHeight,
+                           RowSink& sink) override {
+        (void)minWidth;
+        (void)minHeight;
+        if (!Valid(dimension, index)) return Status::InvalidParameter;
+        Image image;
+        bool alpha = false;
+        if (Status s = DecodePage(context_.get(), pages_[index], image, alpha); s != Status::Ok) return s;
+        int stride = 0;
+        if (const std::uint8_t* rows = PlainRows(image.get(), alpha, stride))
+            return Deliver(sink, pages_[index].width, pages_[index].height,
+                           alpha ? PixelLayout::Rgba8 : PixelLayout::Rgb8, rows, static_cast<std::size_t>(stride));
+        PixelBuffer frame;
+        if (Status s = ImageToPixels(image.get(), alpha, frame); s != Status::Ok) return s;
+        image.reset();
+        return Deliver(sink, frame.width(), frame.height(), frame.layout(), frame.data(), frame.stride());
     }
 
 private:
