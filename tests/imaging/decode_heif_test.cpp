@@ -4,6 +4,7 @@
 // and size limits; rows delivered to a sink; and the reduction of deep
 // samples to 8 bits.
 #include "decode_encoder_tools.h"
+#include "frame_sink.h"
 
 #include "imaging/decode/file_signature.h"
 #include "imaging/decode/heif/heif_handles.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 
 using namespace imaging;
+using imaging::test::SamePixels;
 using namespace decode_test;
 
 namespace {
@@ -80,31 +82,7 @@ QByteArray TruncateKeepingBoxesConsistent(QByteArray file) {
     return {};
 }
 
-// Gathers what DecodeFrameRows delivers into one frame; refuses Begin when
-// told to.
-class FrameSink final : public RowSink {
-public:
-    PixelBuffer frame;
-    int begins = 0;
-    bool refuse = false;
-    bool Begin(int width, int height, PixelLayout layout) override {
-        ++begins;
-        return !refuse && frame.Allocate(width, height, layout);
-    }
-    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override {
-        if (y < 0 || count < 0 || y + count > frame.height()) return false;
-        for (int i = 0; i < count; ++i)
-            std::memcpy(frame.row(y + i), data + stride * std::size_t(i), std::size_t(frame.width()) * frame.channels());
-        return true;
-    }
-};
 
-bool SamePixels(const PixelBuffer& a, const PixelBuffer& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.layout() != b.layout()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), std::size_t(a.width()) * a.channels()) != 0) return false;
-    return true;
-}
 
 #define SKIP_WITHOUT(path, tool) \
     if ((path).isEmpty()) GTEST_SKIP() << tool " is not installed (scripts/setup-debian.sh installs it)"
@@ -275,13 +253,13 @@ TEST_F(HeifDecode, RowsToASinkAreTheWholeFrame) {
         ASSERT_TRUE(source);
         PixelBuffer whole;
         ASSERT_EQ(source->DecodeFrame(FrameDimensionPage, 0, whole), Status::Ok);
-        FrameSink sink;
+        test::FrameSink sink;
         ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::Ok);
         EXPECT_EQ(sink.begins, 1);
         EXPECT_TRUE(SamePixels(sink.frame, whole));
         EXPECT_EQ(sink.frame.layout(), path == alpha ? PixelLayout::Rgba8 : PixelLayout::Rgb8);
 
-        FrameSink refusing;
+        test::FrameSink refusing;
         refusing.refuse = true;
         EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, refusing), Status::Aborted);
         EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 1, 1, 1, sink), Status::InvalidParameter);
@@ -297,7 +275,7 @@ TEST_F(HeifDecode, DamagedStreamDeliversNoRows) {
     WriteBytes(Path("consistent.heic"), cut);
     auto source = Open(Path("consistent.heic"));
     ASSERT_TRUE(source);
-    FrameSink sink;
+    test::FrameSink sink;
     EXPECT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::GenericError);
     EXPECT_EQ(sink.begins, 0);
 }

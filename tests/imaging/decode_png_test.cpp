@@ -3,6 +3,7 @@
 // orientation, pHYs resolution, rows streamed while decoding, and damaged
 // files refused. The pictures are written by libpng at test time.
 #include "decode_test_pictures.h"
+#include "frame_sink.h"
 
 #include "imaging/decode/png/png_source.h"
 
@@ -13,6 +14,7 @@
 #include <optional>
 
 using namespace imaging;
+using imaging::test::SamePixels;
 using namespace decode_test;
 
 namespace {
@@ -101,25 +103,7 @@ QByteArray ExifWithOrientation(int orientation) {
     return b;
 }
 
-class RowCollector final : public RowSink {
-public:
-    PixelBuffer frame;
-    int bands = 0;
-    bool Begin(int width, int height, PixelLayout layout) override { return frame.Allocate(width, height, layout); }
-    bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override {
-        ++bands;
-        for (int i = 0; i < count; ++i)
-            std::memcpy(frame.row(y + i), data + stride * std::size_t(i), std::size_t(frame.width()) * frame.channels());
-        return true;
-    }
-};
 
-bool SamePixels(const PixelBuffer& a, const PixelBuffer& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.layout() != b.layout()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), std::size_t(a.width()) * a.channels()) != 0) return false;
-    return true;
-}
 
 class PngDecode : public ::testing::Test {
 protected:
@@ -224,7 +208,7 @@ TEST_F(PngDecode, StreamedRowsAndInterlacedPicturesMatchTheWholeDecode) {
         SCOPED_TRACE(qPrintable(path));
         auto source = Open(path);
         ASSERT_TRUE(source);
-        RowCollector sink;
+        test::FrameSink sink;
         ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::Ok);
         EXPECT_TRUE(SamePixels(whole, sink.frame));
         // Plain rows come in several bands, while the rest is decoding.
@@ -250,7 +234,7 @@ TEST_F(PngDecode, ExifOrientationTurnsThePictureUpright) {
     // Orientation 6: upright (x, y) is stored (y, H-1-x).
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 2; ++x) EXPECT_TRUE(Near(PixelAt(out, x, y), {y * 16, (1 - x) * 8, 77}, 0)) << x << y;
-    RowCollector sink;
+    test::FrameSink sink;
     ASSERT_EQ(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::Ok);
     EXPECT_TRUE(SamePixels(out, sink.frame));
     auto* png = dynamic_cast<decode::PngSource*>(source.get());
@@ -321,7 +305,7 @@ TEST_F(PngDecode, DamagedPicturesAreRefusedNeverFilled) {
         PixelBuffer out;
         EXPECT_NE(source->DecodeFrame(FrameDimensionPage, 0, out), Status::Ok);
         EXPECT_TRUE(out.empty());
-        RowCollector sink;
+        test::FrameSink sink;
         EXPECT_NE(source->DecodeFrameRows(FrameDimensionPage, 0, 1, 1, sink), Status::Ok);
     }
 

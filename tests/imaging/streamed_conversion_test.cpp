@@ -91,33 +91,39 @@ struct Asked {
     const char* what;
 };
 
+// The colours and turns each picture is converted with.
+const Asked kAsked[] = {
+    {ColourHandling::ConvertToSrgb, 0, 0, "into sRGB"},
+    {ColourHandling::KeepProfile, 0, 0, "keeping its profile"},
+    {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
+    {ColourHandling::ConvertToSrgb, 180, 2, "half turned upside down"},
+};
+
 class StreamedConversionTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
+    // Plain, tagged and transparent pictures, and a tagged JPEG.
+    void WritePictures() {
+        ASSERT_TRUE(SavePng(Picture(517, 701, false), path("plain.png")));
+        ASSERT_TRUE(SavePng(Picture(517, 701, false), path("adobe.png"), tagged::AdobeRgbProfile()));
+        ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha.png")));
+        ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha-p3.png"), tagged::DisplayP3Profile()));
+        tagged::TaggedJpeg tagging;
+        tagging.icc = tagged::ProPhotoProfile();
+        ASSERT_TRUE(tagged::WriteJpeg(path("photo.jpg"), 400, 300,
+                                      [](int x, int y) { return tagged::Sweep(x, y, 400, 300); }, tagging));
+    }
     // Everything in the folder, hidden files included.
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
     QTemporaryDir dir;
 };
 
 TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
-    ASSERT_TRUE(SavePng(Picture(517, 701, false), path("plain.png")));
-    ASSERT_TRUE(SavePng(Picture(517, 701, false), path("adobe.png"), tagged::AdobeRgbProfile()));
-    ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha.png")));
-    ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha-p3.png"), tagged::DisplayP3Profile()));
-    tagged::TaggedJpeg tagging;
-    tagging.icc = tagged::ProPhotoProfile();
-    ASSERT_TRUE(tagged::WriteJpeg(path("photo.jpg"), 400, 300,
-                                  [](int x, int y) { return tagged::Sweep(x, y, 400, 300); }, tagging));
-    const Asked asked[] = {
-        {ColourHandling::ConvertToSrgb, 0, 0, "into sRGB"},
-        {ColourHandling::KeepProfile, 0, 0, "keeping its profile"},
-        {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
-        {ColourHandling::ConvertToSrgb, 180, 2, "half turned upside down"},
-    };
+    WritePictures();
     // A JPEG small enough that a reduced scale would round up to its size.
     ASSERT_TRUE(tagged::WriteJpeg(path("tiny.jpg"), 5, 4, [](int x, int y) { return tagged::Sweep(x, y, 5, 4); }));
     for (const char* name : {"plain.png", "adobe.png", "alpha.png", "alpha-p3.png", "photo.jpg", "tiny.jpg"})
-        for (const Asked& a : asked) {
+        for (const Asked& a : kAsked) {
             SCOPED_TRACE(std::string(name) + " " + a.what);
             const auto adjust = [&a](ConversionInput& in) {
                 in.colour = a.colour;
@@ -143,24 +149,14 @@ TEST_F(StreamedConversionTest, SameFileAsTheWholeFrame) {
 // whose colours must be converted is left to the whole-frame conversion,
 // which converts them before enlarging.
 TEST_F(StreamedConversionTest, ScaledSameFileAsTheWholeFrame) {
-    ASSERT_TRUE(SavePng(Picture(517, 701, false), path("plain.png")));
-    ASSERT_TRUE(SavePng(Picture(333, 450, true), path("alpha-p3.png"), tagged::DisplayP3Profile()));
-    tagged::TaggedJpeg tagging;
-    tagging.icc = tagged::ProPhotoProfile();
-    ASSERT_TRUE(tagged::WriteJpeg(path("photo.jpg"), 400, 300,
-                                  [](int x, int y) { return tagged::Sweep(x, y, 400, 300); }, tagging));
-    const Asked asked[] = {
-        {ColourHandling::ConvertToSrgb, 0, 0, "into sRGB"},
-        {ColourHandling::KeepProfile, 0, 0, "keeping its profile"},
-        {ColourHandling::ConvertToSrgb, 0, 1, "mirrored"},
-    };
+    WritePictures();
     struct Size {
         int w, h;
     };
     const Size sizes[] = {{97, 61}, {211, 190}, {620, 777}, {150, 500}};
     int streamedCount = 0;
     for (const char* name : {"plain.png", "alpha-p3.png", "photo.jpg"})
-        for (const Asked& a : asked)
+        for (const Asked& a : kAsked)
             for (const Size size : sizes) {
                 SCOPED_TRACE(std::string(name) + " " + a.what + " to " + std::to_string(size.w) + "x" +
                              std::to_string(size.h));
