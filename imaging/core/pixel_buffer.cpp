@@ -1,5 +1,7 @@
 #include "imaging/core/pixel_buffer.h"
 
+#include "imaging/core/large_memory.h"
+
 #include <cstdlib>
 #include <limits>
 
@@ -15,7 +17,7 @@ bool PixelBuffer::Allocate(int width, int height, PixelLayout layout) {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bpp;
     const std::size_t stride = (rowBytes + 63) / 64 * 64;
     if (static_cast<std::size_t>(height) > std::numeric_limits<std::size_t>::max() / stride) return false;
-    void* memory = std::aligned_alloc(64, stride * static_cast<std::size_t>(height));
+    void* memory = AllocateLarge(stride * static_cast<std::size_t>(height));
     if (!memory) return false;
     data_.reset(static_cast<std::uint8_t*>(memory));
     width_ = width;

@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -118,6 +119,11 @@ int GuardedReadRows(jpeg_decompress_struct* info, ErrorManager* error, std::uint
         }
     }
     return done;
+}
+
+bool GuardedSkip(jpeg_decompress_struct* info, ErrorManager* error, JDIMENSION count) {
+    if (setjmp(error->jump)) return false;
+    return jpeg_skip_scanlines(info, count) == count;
 }
 
 bool GuardedFinish(jpeg_decompress_struct* info, ErrorManager* error) {
@@ -230,17 +236,15 @@ Status JpegDecompressor::Finish() {
     return GuardedFinish(&state_->info, &state_->error) ? Status::Ok : Status::GenericError;
 }
 
-Status JpegDecompressor::Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out) {
-    out.Reset();
-    int width = 0, height = 0;
-    if (Status s = Start(numerator, limits, width, height); s != Status::Ok) return s;
-    if (!out.Allocate(width, height, PixelLayout::Rgb8)) return Status::OutOfMemory;
-    int rows = 0;
-    Status s = ReadRows(out.data(), out.stride(), height, rows);
-    if (s == Status::Ok && rows != height) s = Status::GenericError;
-    if (s == Status::Ok) s = Finish();
-    if (s != Status::Ok) out.Reset();
-    return s;
+Status JpegDecompressor::SkipRows(int count) {
+    if (count < 0) return Status::InvalidParameter;
+    return GuardedSkip(&state_->info, &state_->error, static_cast<JDIMENSION>(count)) ? Status::Ok
+                                                                                      : Status::GenericError;
+}
+
+int JpegDecompressor::RowsPerMcuRow() const {
+    const jpeg_decompress_struct& info = state_->info;
+    return std::max(1, info.max_v_samp_factor * info.min_DCT_scaled_size);
 }
 
 }  // namespace imaging::decode

@@ -8,7 +8,6 @@
 
 #include "imaging/core/status.h"
 #include "imaging/core/picture_source.h"
-#include "imaging/core/pixel_buffer.h"
 
 #include <QString>
 
@@ -44,17 +43,19 @@ public:
     // Opens the file and reads its header.
     Status Open(const QString& path);
     const JpegHeader& header() const { return header_; }
-    // Decodes the stored picture at numerator/8 (1..8) into `out` as Rgb8.
-    // The size is checked against `limits` before anything is allocated.
-    Status Decode(int numerator, const DecodeLimits& limits, PixelBuffer& out);
-
-    // The same in steps, for decoding band by band: Start checks the size
-    // at numerator/8 and begins; ReadRows decodes up to maxRows further
-    // rows (RGB, `stride` bytes apart); Finish reads to the end marker, so
-    // a file cut short after its last row still fails.
+    // Decoding band by band: Start checks the size of the picture at
+    // numerator/8 (1..8) against `limits` and begins; ReadRows decodes up
+    // to maxRows further rows (RGB, `stride` bytes apart); Finish reads to
+    // the end marker, so a file cut short after its last row still fails.
     Status Start(int numerator, const DecodeLimits& limits, int& width, int& height);
     Status ReadRows(std::uint8_t* base, std::size_t stride, int maxRows, int& rowsRead);
     Status Finish();
+    // After Start: passes over the next `count` rows without producing
+    // them. Only the entropy decoder runs, so damage is still found.
+    Status SkipRows(int count);
+    // After Start: the rows one row of MCUs makes at the chosen scale; a
+    // skip that ends on a multiple of it avoids decoding a partial row.
+    int RowsPerMcuRow() const;
 
 private:
     struct State;

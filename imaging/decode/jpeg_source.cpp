@@ -5,6 +5,7 @@
 
 #include "imaging/core/single_dimension_source.h"
 #include "imaging/decode/jpeg_decompressor.h"
+#include "imaging/decode/jpeg_rows.h"
 #include "imaging/decode/orientation.h"
 
 #include <algorithm>
@@ -48,22 +49,9 @@ public:
         if (Status s = decompressor.Open(path_); s != Status::Ok) return s;
         if (decompressor.header().width != header_.width || decompressor.header().height != header_.height)
             return Status::GenericError;
-        const int n = JpegScaleNumeratorFor(header_.width, header_.height, 1, minWidth, minHeight);
-        int width = 0, height = 0;
-        if (Status s = decompressor.Start(n, limits_, width, height); s != Status::Ok) return s;
-        constexpr int kBandRows = 16;
-        PixelBuffer band;
-        if (!band.Allocate(width, std::min(kBandRows, height), PixelLayout::Rgb8)) return Status::OutOfMemory;
-        if (!sink.Begin(width, height, PixelLayout::Rgb8)) return Status::Aborted;
-        for (int y = 0; y < height;) {
-            int rows = 0;
-            if (Status s = decompressor.ReadRows(band.data(), band.stride(), band.height(), rows); s != Status::Ok)
-                return s;
-            if (rows <= 0) return Status::GenericError;
-            if (!sink.Rows(y, rows, band.data(), band.stride())) return Status::Aborted;
-            y += rows;
-        }
-        return decompressor.Finish();
+        JpegPass pass{path_, JpegScaleNumeratorFor(header_.width, header_.height, 1, minWidth, minHeight), limits_};
+        if (Status s = decompressor.Start(pass.numerator, limits_, pass.width, pass.height); s != Status::Ok) return s;
+        return StreamJpegRows(decompressor, pass, sink);
     }
 
 private:
@@ -75,7 +63,9 @@ private:
         // The file changed under us since it was opened.
         if (decompressor.header().width != header_.width || decompressor.header().height != header_.height)
             return Status::GenericError;
-        if (Status s = decompressor.Decode(numerator, limits_, out); s != Status::Ok) return s;
+        JpegPass pass{path_, numerator, limits_};
+        if (Status s = decompressor.Start(numerator, limits_, pass.width, pass.height); s != Status::Ok) return s;
+        if (Status s = DecodeJpegFrame(decompressor, pass, out); s != Status::Ok) return s;
         if (!ApplyOrientation(out, header_.orientation)) {
             out.Reset();
             return Status::OutOfMemory;

@@ -4,13 +4,18 @@
 
 #include "tests/support/test_environment.h"
 
+#include "imaging/decode/jpeg_decompressor.h"
+#include "imaging/decode/jpeg_lower_part.h"
 #include "imaging/decode/jpeg_source.h"
 
 #include <cstring>
 
 using namespace imaging;
 using namespace decode_test;
+using imaging::decode::JpegDecompressor;
+using imaging::decode::JpegLowerPart;
 using imaging::decode::JpegScaleNumeratorFor;
+using imaging::decode::JpegSplitRow;
 
 namespace {
 
@@ -269,6 +274,127 @@ TEST_F(JpegDecode, TruncatedOrCorruptFilesFailInsteadOfTurningGrey) {
     const QString bad = Path("bad.jpg");
     WriteBytes(bad, damaged);
     PixelBuffer p;
+    EXPECT_NE(OpenAndDecode(bad, p), Status::Ok);
+}
+
+// Busy enough that every 8x8 block codes differently.
+Rgb Texture(int x, int y) { return {(x * 7 + y * 3) & 255, (x * y) >> 4 & 255, (x ^ y) & 255}; }
+
+// The picture at numerator/8 decoded by one decompressor from top to
+// bottom, as Rgb8.
+Status DecodeOnOneThread(const QString& path, int numerator, PixelBuffer& out) {
+    JpegDecompressor one;
+    int width = 0, height = 0;
+    if (Status s = one.Open(path); s != Status::Ok) return s;
+    if (Status s = one.Start(numerator, DecodeLimits{}, width, height); s != Status::Ok) return s;
+    if (!out.Allocate(width, height, PixelLayout::Rgb8)) return Status::OutOfMemory;
+    int rows = 0;
+    if (Status s = one.ReadRows(out.data(), out.stride(), height, rows); s != Status::Ok) return s;
+    return rows == height ? one.Finish() : Status::GenericError;
+}
+
+// The same picture with rows [0, split) from one decompressor and the rest
+// from a second one on its own thread (split 0: where the decoder would
+// split it on two cores).
+Status DecodeOnTwoThreads(const QString& path, int numerator, int split, PixelBuffer& out) {
+    JpegDecompressor upper;
+    int width = 0, height = 0;
+    if (Status s = upper.Open(path); s != Status::Ok) return s;
+    if (Status s = upper.Start(numerator, DecodeLimits{}, width, height); s != Status::Ok) return s;
+    if (split == 0) split = JpegSplitRow(upper, height, 2);
+    if (split <= 0 || split >= height) return Status::InvalidParameter;
+    if (!out.Allocate(width, height, PixelLayout::Rgb8)) return Status::OutOfMemory;
+    JpegLowerPart lower;
+    if (!lower.Start(path, numerator, DecodeLimits{}, split, width, height, out.row(split), out.stride()))
+        return Status::GenericError;
+    int rows = 0;
+    const Status s = upper.ReadRows(out.data(), out.stride(), split, rows);
+    if (s != Status::Ok || rows != split) lower.Cancel();
+    const Status lowerStatus = lower.Finish();
+    return s != Status::Ok ? s : rows != split ? Status::GenericError : lowerStatus;
+}
+
+TEST_F(JpegDecode, LargeFramesDecodeOnTwoThreadsToExactlyTheRowsOfOne) {
+    struct Case {
+        const char* name;
+        JpegKind kind;
+        int lumaH, lumaV, restartRows;
+    };
+    const Case cases[] = {{"420", JpegKind::Rgb, 2, 2, 0},  {"422", JpegKind::Rgb, 2, 1, 0},
+                          {"440", JpegKind::Rgb, 1, 2, 0},  {"444", JpegKind::Rgb, 1, 1, 0},
+                          {"grey", JpegKind::Grey, 1, 1, 0}, {"restarts", JpegKind::Rgb, 2, 2, 3}};
+    // Just over the size worth a second thread, with a height that ends in
+    // a partial row of MCUs.
+    const int w = 1000, h = 1043;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        JpegOptions options;
+        options.kind = c.kind;
+        options.lumaH = c.lumaH;
+        options.lumaV = c.lumaV;
+        options.restartRows = c.restartRows;
+        options.quality = 90;
+        const QString path = Path("two.jpg");
+        ASSERT_TRUE(WriteJpeg(path, w, h, Texture, options));
+        for (int numerator : {8, 3}) {
+            SCOPED_TRACE(numerator);
+            PixelBuffer one, two;
+            ASSERT_EQ(DecodeOnOneThread(path, numerator, one), Status::Ok);
+            ASSERT_EQ(DecodeOnTwoThreads(path, numerator, 0, two), Status::Ok);
+            EXPECT_TRUE(SamePixels(one, two));
+        }
+        // A split inside a row of MCUs gives the same rows too.
+        PixelBuffer one, two;
+        ASSERT_EQ(DecodeOnOneThread(path, 8, one), Status::Ok);
+        ASSERT_EQ(DecodeOnTwoThreads(path, 8, 777, two), Status::Ok);
+        EXPECT_TRUE(SamePixels(one, two));
+        // Through the picture source, on as many threads as there are cores.
+        PixelBuffer whole;
+        ASSERT_EQ(OpenAndDecode(path, whole), Status::Ok);
+        EXPECT_TRUE(SamePixels(one, whole));
+    }
+
+    // Not worth a second thread: small, progressive, or one core.
+    JpegDecompressor d;
+    int width = 0, height = 0;
+    ASSERT_EQ(d.Open(Path("two.jpg")), Status::Ok);
+    ASSERT_EQ(d.Start(8, DecodeLimits{}, width, height), Status::Ok);
+    EXPECT_GT(JpegSplitRow(d, height, 2), 0);
+    EXPECT_EQ(JpegSplitRow(d, height, 1), 0);
+    JpegOptions progressive;
+    progressive.progressive = true;
+    const QString small = WriteQuadrants("small.jpg", 640, 480);
+    const QString p = Path("p.jpg");
+    ASSERT_TRUE(WriteJpeg(p, w, h, Texture, progressive));
+    for (const QString& path : {small, p}) {
+        JpegDecompressor other;
+        ASSERT_EQ(other.Open(path), Status::Ok);
+        ASSERT_EQ(other.Start(8, DecodeLimits{}, width, height), Status::Ok);
+        EXPECT_EQ(JpegSplitRow(other, height, 2), 0);
+    }
+}
+
+TEST_F(JpegDecode, DamageAboveOrBelowTheSplitFailsOnTwoThreads) {
+    const QString path = Path("whole.jpg");
+    ASSERT_TRUE(WriteJpeg(path, 1000, 1043, Texture, JpegOptions{}));
+    const QByteArray whole = ReadBytes(path);
+    PixelBuffer p;
+    ASSERT_EQ(DecodeOnTwoThreads(path, 8, 0, p), Status::Ok);
+    const QString bad = Path("bad.jpg");
+    // Marker bytes in the entropy-coded data above the split (the lower
+    // thread passes over it too), below it, and a file cut short.
+    for (double at : {0.3, 0.9}) {
+        SCOPED_TRACE(at);
+        QByteArray damaged = whole;
+        const int from = static_cast<int>(damaged.size() * at);
+        for (int i = 0; i < 64; ++i) damaged[from + i] = char(i % 2 ? 0xD3 : 0xFF);
+        WriteBytes(bad, damaged);
+        EXPECT_NE(DecodeOnTwoThreads(bad, 8, 0, p), Status::Ok);
+        EXPECT_NE(OpenAndDecode(bad, p), Status::Ok);
+        EXPECT_TRUE(p.empty());
+    }
+    WriteBytes(bad, whole.left(whole.size() - 2));
+    EXPECT_NE(DecodeOnTwoThreads(bad, 8, 0, p), Status::Ok);
     EXPECT_NE(OpenAndDecode(bad, p), Status::Ok);
 }
 

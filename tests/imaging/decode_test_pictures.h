@@ -76,6 +76,8 @@ struct JpegOptions {
     int densityUnit = 0;  // JFIF: 0 none, 1 per inch, 2 per cm
     int xDensity = 1, yDensity = 1;
     QByteArray app1;  // written as an APP1 marker when not empty
+    int lumaH = 2, lumaV = 2;  // the luma's sampling factors (chroma 1 x 1): 4:2:0 by default
+    int restartRows = 0;       // a restart marker every so many MCU rows
 };
 
 // Writes a JPEG of the colours `colour(x, y)` gives.
@@ -97,6 +99,9 @@ inline bool WriteJpeg(const QString& path, int width, int height, const std::fun
     if (options.kind == JpegKind::AdobeYcck) jpeg_set_colorspace(&info, JCS_YCCK);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (options.progressive) jpeg_simple_progression(&info);
+    info.comp_info[0].h_samp_factor = options.lumaH;
+    info.comp_info[0].v_samp_factor = options.lumaV;
+    info.restart_in_rows = options.restartRows;
     info.write_JFIF_header = options.densityUnit != 0 || (options.app1.isEmpty() && !cmyk);
     info.density_unit = static_cast<UINT8>(options.densityUnit);
     info.X_density = static_cast<UINT16>(options.xDensity);
