@@ -23,13 +23,16 @@ bool RingSink::Begin(int width, int height, imaging::PixelLayout layout) {
     rowBytes_ = static_cast<std::size_t>(width) * imaging::BytesPerPixel(layout);
     slotRows_ = static_cast<int>(std::clamp<std::size_t>(kSlotTarget / rowBytes_, 1, static_cast<std::size_t>(height)));
     slotBytes_ = rowBytes_ * static_cast<std::size_t>(slotRows_);
-    memory_ = CreateSealedMemory(slotBytes_ * kSlots, "tessaline-rows");
-    if (!memory_.valid() || !ring_.Map(memory_.get(), slotBytes_ * kSlots, true)) return false;
+    // No more slots than the frame fills: every page of the ring is set up
+    // when it is mapped, and that costs time.
+    slots_ = static_cast<std::uint32_t>(std::min<int>(kSlots, (height + slotRows_ - 1) / slotRows_));
+    memory_ = CreateSealedMemory(slotBytes_ * slots_, "tessaline-rows");
+    if (!memory_.valid() || !ring_.Map(memory_.get(), slotBytes_ * slots_, true)) return false;
     imaging::sandbox::Begin begin;
     begin.width = width;
     begin.height = height;
     begin.layout = static_cast<std::uint32_t>(layout);
-    begin.slotCount = kSlots;
+    begin.slotCount = slots_;
     begin.slotBytes = slotBytes_;
     began_ = Send(socket_, begin, memory_.get());
     memory_.Reset();  // the mapping stays
@@ -54,7 +57,7 @@ bool RingSink::Deliver(const imaging::PixelBuffer& frame) {
 
 bool RingSink::Flush() {
     if (filled_ == 0) return true;
-    if (inFlight_ == kSlots && !WaitForAck()) return false;
+    if (inFlight_ == slots_ && !WaitForAck()) return false;
     Band band;
     band.slot = slot_;
     band.y = firstY_;
@@ -63,9 +66,9 @@ bool RingSink::Flush() {
     ++inFlight_;
     firstY_ += filled_;
     filled_ = 0;
-    slot_ = (slot_ + 1) % kSlots;
+    slot_ = (slot_ + 1) % slots_;
     // The next slot must be free before rows go into it.
-    return inFlight_ < kSlots || WaitForAck();
+    return inFlight_ < slots_ || WaitForAck();
 }
 
 bool RingSink::WaitForAck() {

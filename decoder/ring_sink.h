@@ -31,6 +31,7 @@ private:
     std::size_t rowBytes_ = 0;
     std::size_t slotBytes_ = 0;
     int slotRows_ = 0;
+    std::uint32_t slots_ = 1;
     std::uint32_t slot_ = 0;
     std::uint32_t inFlight_ = 0;
     int filled_ = 0;  // rows in the current slot

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Below this a block is not worth rounding up to whole huge pages.
-constexpr std::size_t kHugeThreshold = std::size_t{4} << 20;
+constexpr std::size_t kHugeThreshold = kHugePage;
 
 std::size_t RoundUp(std::size_t bytes, std::size_t unit) { return (bytes + unit - 1) / unit * unit; }
 
@@ -25,5 +25,9 @@ void* AllocateLarge(std::size_t bytes) {
     if (memory) (void)::madvise(memory, size, MADV_HUGEPAGE);
     return memory;
 }
+
+void LargeBlockDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+
+LargeBlock AllocateLargeBlock(std::size_t bytes) { return LargeBlock(static_cast<std::uint8_t*>(AllocateLarge(bytes))); }
 
 }  // namespace imaging

@@ -7,10 +7,20 @@
 // memory is the same either way).
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
 namespace imaging {
 
 // At least `bytes` bytes aligned to 64, or null; free with std::free.
 void* AllocateLarge(std::size_t bytes);
+
+struct LargeBlockDeleter {
+    void operator()(std::uint8_t* p) const;
+};
+using LargeBlock = std::unique_ptr<std::uint8_t[], LargeBlockDeleter>;
+
+// The same, owned; uninitialised, unlike a vector's bytes.
+LargeBlock AllocateLargeBlock(std::size_t bytes);
 
 }  // namespace imaging

@@ -34,7 +34,13 @@ bool StreamingResampler::Begin(int width, int height, PixelLayout layout) {
     // row: the scaled rows would be the same bytes.
     copyRows_ = horizontal_.copy && vertical_.copy && layout == PixelLayout::Rgb8;
     ringRows_ = vertical_.taps + kBatchRows;
-    if (!copyRows_) ring_.resize(rowBytes_ * static_cast<std::size_t>(ringRows_));
+    if (!copyRows_) {
+        ring_ = AllocateLargeBlock(rowBytes_ * static_cast<std::size_t>(ringRows_));
+        if (!ring_) {
+            failed_ = true;
+            return false;
+        }
+    }
     if (!StartOutput()) {
         failed_ = true;
         return false;
@@ -81,7 +87,7 @@ bool StreamingResampler::Rows(int y, int count, const std::uint8_t* data, std::s
 }
 
 void StreamingResampler::AddRow(const std::uint8_t* row) {
-    std::memcpy(ring_.data() + rowBytes_ * static_cast<std::size_t>(received_ % ringRows_), row, rowBytes_);
+    std::memcpy(ring_.get() + rowBytes_ * static_cast<std::size_t>(received_ % ringRows_), row, rowBytes_);
     ++received_;
     if ((received_ - batchedAt_ >= kBatchRows || received_ == sourceHeight_) && !EmitReady()) failed_ = true;
 }
@@ -126,7 +132,7 @@ void StreamingResampler::EmitRow(int r, float* acc, const std::uint8_t** window,
     const int taps = vertical_.taps;
     const int start = vertical_.start[static_cast<std::size_t>(r)];
     for (int k = 0; k < taps; ++k)
-        window[k] = ring_.data() + rowBytes_ * static_cast<std::size_t>((start + k) % ringRows_);
+        window[k] = ring_.get() + rowBytes_ * static_cast<std::size_t>((start + k) % ringRows_);
     const float* w = vertical_.weights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(taps);
     ScaleOneRow(layout_, window, w, taps, span_, horizontal_, spanBegin_, acc, out, outWidth_);
 }

@@ -9,6 +9,7 @@
 // a few rows at a time, to a sink behind it (an encoder), so that not even
 // the output is ever held whole.
 
+#include "imaging/core/large_memory.h"
 #include "imaging/core/picture_source.h"
 #include "imaging/scale/resample.h"
 
@@ -58,7 +59,7 @@ private:
     std::size_t rowBytes_ = 0;   // bytes kept of every row
     bool copyRows_ = false;  // both axes are copies: rows go straight to out_
     int ringRows_ = 0;
-    std::vector<std::uint8_t> ring_;  // the last ringRows_ source rows
+    LargeBlock ring_;  // the last ringRows_ source rows
     int received_ = 0;  // source rows seen
     int batchedAt_ = 0;  // received_ at the last batch
     int nextOut_ = 0;   // first output row not yet made
