@@ -27,6 +27,8 @@ public:
         return band_.get() + (static_cast<std::size_t>(plane) * bandHeight_ + r) * rowBytes_;
     }
     int planes() const { return planes_; }
+    // The distance between two rows of a plane.
+    std::size_t rowBytes() const { return rowBytes_; }
 
 private:
     struct Free {

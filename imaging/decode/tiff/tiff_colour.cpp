@@ -51,8 +51,19 @@ void ColourOf(const SampleAt& at, int x, std::uint8_t* rgb) {
 
 }  // namespace
 
+bool RowsArePixels(const TiffPage& page) {
+    if (page.model != Model::Rgb || page.bitsPerSample != 8 || page.kind != SampleKind::Unsigned || page.planar)
+        return false;
+    if (page.alpha == AlphaKind::None) return page.samplesPerPixel == 3;
+    return page.alpha == AlphaKind::Straight && page.samplesPerPixel == 4 && page.alphaSample == 3;
+}
+
 void ConvertRow(const TiffPage& page, const SampleReader& reader, const std::uint8_t* const* planes,
                 std::uint8_t* out) {
+    if (RowsArePixels(page)) {
+        std::copy_n(planes[0], static_cast<std::size_t>(page.width) * page.samplesPerPixel, out);
+        return;
+    }
     const SampleAt at{page, reader, planes};
     const int n = BytesPerPixel(page.layout());
     for (int x = 0; x < page.width; ++x, out += n) {

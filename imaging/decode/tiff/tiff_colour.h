@@ -14,4 +14,8 @@ namespace imaging::decode::tiff {
 void ConvertRow(const TiffPage& page, const SampleReader& reader, const std::uint8_t* const* planes,
                 std::uint8_t* out);
 
+// The page's decoded rows are already pixels of page.layout(), byte for
+// byte: 8-bit interleaved RGB, or RGBA with straight alpha last.
+bool RowsArePixels(const TiffPage& page);
+
 }  // namespace imaging::decode::tiff

@@ -74,14 +74,21 @@ Status ReadSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& lim
 Status StreamSamples(TiffFile& file, const TiffPage& page, const DecodeLimits& limits, RowSink& sink) {
     tiff::TiffBands bands;
     if (Status s = bands.Start(file, page, limits); s != Status::Ok) return s;
+    // Rows that are pixels already go to the sink as libtiff decoded them.
+    const bool ready = tiff::RowsArePixels(page);
     PixelBuffer band;
-    if (!band.Allocate(page.width, bands.bandHeight(), page.layout())) return Status::OutOfMemory;
+    if (!ready && !band.Allocate(page.width, bands.bandHeight(), page.layout())) return Status::OutOfMemory;
     const tiff::SampleReader reader(page);
     std::vector<const std::uint8_t*> planes(static_cast<std::size_t>(bands.planes()));
     if (!sink.Begin(page.width, page.height, page.layout())) return Status::Aborted;
     for (int y = 0; y < page.height; y += bands.bandHeight()) {
         if (Status s = bands.Read(y); s != Status::Ok) return s;
         const int rows = std::min(bands.bandHeight(), page.height - y);
+        if (ready) {
+            if (file.failed()) return Status::GenericError;
+            if (!sink.Rows(y, rows, bands.Row(0, 0), bands.rowBytes())) return Status::Aborted;
+            continue;
+        }
         for (int r = 0; r < rows; ++r) {
             for (int p = 0; p < bands.planes(); ++p) planes[static_cast<std::size_t>(p)] = bands.Row(p, r);
             tiff::ConvertRow(page, reader, planes.data(), band.row(r));
