@@ -41,13 +41,25 @@ bool RingSink::Begin(int width, int height, imaging::PixelLayout layout) {
 
 bool RingSink::Rows(int y, int count, const std::uint8_t* data, std::size_t stride) {
     if (!began_ || y != firstY_ + filled_) return false;
+    // Rows written in place through RowSpace.
+    if (data == Next() && count <= slotRows_ - filled_) {
+        filled_ += count;
+        return true;
+    }
     for (int i = 0; i < count; ++i) {
         if (filled_ == slotRows_ && !Flush()) return false;
-        std::memcpy(ring_.data() + slot_ * slotBytes_ + static_cast<std::size_t>(filled_) * rowBytes_,
-                    data + stride * static_cast<std::size_t>(i), rowBytes_);
+        std::memcpy(Next(), data + stride * static_cast<std::size_t>(i), rowBytes_);
         ++filled_;
     }
     return true;
+}
+
+std::uint8_t* RingSink::RowSpace(int y, int maxRows, int& rows, std::size_t& stride) {
+    if (!began_ || y != firstY_ + filled_ || maxRows <= 0) return nullptr;
+    if (filled_ == slotRows_ && !Flush()) return nullptr;
+    rows = std::min(maxRows, slotRows_ - filled_);
+    stride = rowBytes_;
+    return Next();
 }
 
 bool RingSink::Deliver(const imaging::PixelBuffer& frame) {

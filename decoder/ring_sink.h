@@ -14,6 +14,8 @@ public:
     explicit RingSink(int socket) : socket_(socket) {}
     bool Begin(int width, int height, imaging::PixelLayout layout) override;
     bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) override;
+    // The free part of the current slot (flushed first when full).
+    std::uint8_t* RowSpace(int y, int maxRows, int& rows, std::size_t& stride) override;
     // A whole decoded frame, as Begin and one band.
     bool Deliver(const imaging::PixelBuffer& frame);
     // Sends the last rows and waits until the program has used every slot,
@@ -23,6 +25,7 @@ public:
 
 private:
     bool Flush();
+    std::uint8_t* Next() { return ring_.data() + slot_ * slotBytes_ + static_cast<std::size_t>(filled_) * rowBytes_; }
     bool WaitForAck();
 
     int socket_;

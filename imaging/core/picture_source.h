@@ -42,6 +42,14 @@ public:
     // Rows [y, y + count), `stride` bytes apart; valid only during the call.
     // False stops the decode (Aborted).
     virtual bool Rows(int y, int count, const std::uint8_t* data, std::size_t stride) = 0;
+    // Room in the sink's own memory for up to maxRows rows from row y on,
+    // `stride` bytes apart; `rows` says how many fit. A decoder may write
+    // them there and pass that same pointer to Rows, which then copies
+    // nothing. Null when the sink offers none (the default).
+    virtual std::uint8_t* RowSpace(int y, int maxRows, int& rows, std::size_t& stride) {
+        (void)y, (void)maxRows, (void)rows, (void)stride;
+        return nullptr;
+    }
 };
 
 // What a file says about its pictures beyond their pixels, as the file

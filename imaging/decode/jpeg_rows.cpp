@@ -24,14 +24,22 @@ Status ReadInto(JpegDecompressor& started, PixelBuffer& out, int y, int end) {
     return rows == end - y ? Status::Ok : Status::GenericError;
 }
 
-// Rows [y, end) of `started` to the sink, a band at a time through `band`.
+// Rows [y, end) of `started` to the sink, a band at a time: straight into
+// the sink's memory where it offers room, else through `band`.
 Status ReadToSink(JpegDecompressor& started, PixelBuffer& band, int y, int end, RowSink& sink) {
     while (y < end) {
+        int room = 0;
+        std::size_t stride = 0;
+        std::uint8_t* target = sink.RowSpace(y, std::min(band.height(), end - y), room, stride);
+        if (!target) {
+            target = band.data();
+            stride = band.stride();
+            room = std::min(band.height(), end - y);
+        }
         int rows = 0;
-        const int want = std::min(band.height(), end - y);
-        if (Status s = started.ReadRows(band.data(), band.stride(), want, rows); s != Status::Ok) return s;
+        if (Status s = started.ReadRows(target, stride, room, rows); s != Status::Ok) return s;
         if (rows <= 0) return Status::GenericError;
-        if (!sink.Rows(y, rows, band.data(), band.stride())) return Status::Aborted;
+        if (!sink.Rows(y, rows, target, stride)) return Status::Aborted;
         y += rows;
     }
     return Status::Ok;
