@@ -20,11 +20,11 @@ using imaging::sandbox::WorkerKind;
 // The converter's options that take the next word as their value, and
 // those that stand alone (cli/cli_options.cpp).
 constexpr std::array<std::string_view, 16> kWithValue = {
-    "-o",       "--output", "--width", "--height", "--fit",  "--long-edge", "--quality", "--rotate",
-    "--flip",   "--frame",  "--text",  "--at",     "--font", "--font-size", "--color",   "--jobs"};
-constexpr std::array<std::string_view, 10> kAlone = {"--help",  "-h",              "--version",     "--shrink-only",
-                                                     "--bold",  "--italic",        "--force",       "--keep-location",
-                                                     "--strip-metadata", "--keep-profile"};
+    "-o",     "--output", "--width", "--height", "--fit",       "--long-edge", "--quality", "--rotate",
+    "--flip", "--frame",  "--text",  "--at",     "--font",      "--font-size", "--color",   "--jobs"};
+constexpr std::array<std::string_view, 10> kAlone = {
+    "--help",   "-h",      "--version",       "--shrink-only",    "--bold",
+    "--italic", "--force", "--keep-location", "--strip-metadata", "--keep-profile"};
 
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& words, std::string_view word) {

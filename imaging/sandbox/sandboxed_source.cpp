@@ -311,7 +311,8 @@ Status OpenSandboxedPictureSource(const QString& path, const DecodeLimits& limit
     // every picture, so a wrong guess costs nothing but its start.
     const QString full = FindWorkerProgram(WorkerKind::Full);
     const bool fullWaiting = full != FindWorkerProgram(WorkerKind::Light) && SpareWorkerWaiting(full);
-    Status status = OpenIn(fullWaiting ? WorkerKind::Full : WorkerKind::Light, picture.get(), limits, settings, sandboxed);
+    const WorkerKind first = fullWaiting ? WorkerKind::Full : WorkerKind::Light;
+    Status status = OpenIn(first, picture.get(), limits, settings, sandboxed);
     if (status != Status::Ok && sandboxed && sandboxed->needsFullWorker()) {
         sandboxed.reset();
         status = OpenIn(WorkerKind::Full, picture.get(), limits, settings, sandboxed);
