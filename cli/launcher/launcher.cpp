@@ -6,7 +6,10 @@
 // tessaline-convert-engine, which finds the worker waiting for its
 // picture: both start at the same time instead of one after the other.
 // The worker stays our child through the exec; the converter adopts it by
-// the description left in the environment.
+// the description left in the environment. It is the light worker, unless
+// the only input is a picture the light one would hand on to the full one
+// (worker_choice.h): then the full one is started straight away.
+#include "cli/launcher/worker_choice.h"
 #include "imaging/sandbox/worker_start.h"
 
 #include <cerrno>
@@ -34,10 +37,13 @@ bool WillDecode(int argc, char** argv) {
     return true;
 }
 
-// Starts the light worker the converter would start itself, and describes
-// it in the environment. Our end of its socket stays open across the exec.
-void StartWorker(const std::string& converterFolder) {
-    const std::string program = FindWorkerProgramFrom(converterFolder, WorkerKind::Light);
+// Starts the worker of `kind` (the light one when there is no full one),
+// and describes it in the environment. Our end of its socket stays open
+// across the exec.
+void StartWorker(const std::string& converterFolder, WorkerKind kind) {
+    std::string program = FindWorkerProgramFrom(converterFolder, kind);
+    if (program.empty() && kind == WorkerKind::Full)
+        program = FindWorkerProgramFrom(converterFolder, WorkerKind::Light);
     if (program.empty()) return;
     UniqueFd ours, theirs;
     if (!MakeWorkerSocket(ours, theirs)) return;
@@ -58,7 +64,8 @@ int main(int argc, char** argv) {
     }
     // A description inherited from elsewhere is not ours to pass on.
     ::unsetenv(kStartedWorkerVariable);
-    if (WillDecode(argc, argv)) StartWorker(std::filesystem::path(converter).parent_path().string());
+    if (WillDecode(argc, argv))
+        StartWorker(std::filesystem::path(converter).parent_path().string(), launcher::WorkerKindFor(argc, argv));
     ::execv(converter.c_str(), argv);
     std::fprintf(stderr, "tessaline-convert: cannot start %s: %s\n", converter.c_str(), std::strerror(errno));
     return 127;

@@ -306,7 +306,13 @@ Status OpenSandboxedPictureSource(const QString& path, const DecodeLimits& limit
     UniqueFd picture;
     if (Status s = OpenPicture(path, picture); s != Status::Ok) return s;
     std::unique_ptr<SandboxedSource> sandboxed;
-    Status status = OpenIn(WorkerKind::Light, picture.get(), limits, settings, sandboxed);
+    // A full worker waiting already was started for this picture, which the
+    // light one would only hand on (cli/launcher/worker_choice.h); it reads
+    // every picture, so a wrong guess costs nothing but its start.
+    const QString full = FindWorkerProgram(WorkerKind::Full);
+    const bool fullWaiting = full != FindWorkerProgram(WorkerKind::Light) && SpareWorkerWaiting(full);
+    const WorkerKind first = fullWaiting ? WorkerKind::Full : WorkerKind::Light;
+    Status status = OpenIn(first, picture.get(), limits, settings, sandboxed);
     if (status != Status::Ok && sandboxed && sandboxed->needsFullWorker()) {
         sandboxed.reset();
         status = OpenIn(WorkerKind::Full, picture.get(), limits, settings, sandboxed);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -39,6 +40,11 @@ public:
         return taken;
     }
 
+    bool Waiting(const QString& program) {
+        const std::lock_guard lock(mutex_);
+        return std::any_of(waiting_.begin(), waiting_.end(), [&](const auto& w) { return w->program() == program; });
+    }
+
     void Adopt(std::unique_ptr<WorkerProcess> worker) {
         const std::lock_guard lock(mutex_);
         waiting_.push_back(std::move(worker));
@@ -55,8 +61,10 @@ private:
     void Refill() {
         const QString program = FindWorkerProgram(WorkerKind::Light);
         if (program.isEmpty()) return;
-        // Workers of another program (the environment changed) are ended.
-        std::erase_if(waiting_, [&](const auto& w) { return w->program() != program; });
+        // Workers of another program (the environment changed) are ended;
+        // a full worker the launcher started waits for its picture.
+        const QString full = FindWorkerProgram(WorkerKind::Full);
+        std::erase_if(waiting_, [&](const auto& w) { return w->program() != program && w->program() != full; });
         while (static_cast<int>(waiting_.size()) < count_ && (left_ < 0 || static_cast<int>(waiting_.size()) < left_)) {
             auto worker = std::make_unique<WorkerProcess>();
             if (!worker->Spawn(program)) return;
@@ -108,6 +116,8 @@ void AdoptStartedWorker() {
 void KeepSpareWorkers(int count, int pictures) { Pool().Keep(count, pictures); }
 
 std::unique_ptr<WorkerProcess> TakeSpareWorker(const QString& program) { return Pool().Take(program); }
+
+bool SpareWorkerWaiting(const QString& program) { return !program.isEmpty() && Pool().Waiting(program); }
 
 void StopSpareWorkers() { Pool().Stop(); }
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,12 +24,14 @@ protected:
         ASSERT_TRUE(dir.isValid());
         picture("a.png", 64, 48);
     }
-    RunResult run(const QStringList& arguments) {
+    RunResult run(const QStringList& arguments, const QStringList& variables = {}) {
         QProcess process;
         process.setWorkingDirectory(dir.path());
         // Qt's own note about a missing runtime folder is no line of ours.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        for (const QString& variable : variables)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TESS_CONVERT_PATH), arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
@@ -240,6 +243,25 @@ TEST_F(ConvertRun, NothingIsLeftInTheTemporaryFolder) {
                   QStringList{})
             << extra.join(' ').toStdString();
     }
+}
+
+// For a single picture the light worker would only hand on (a HEIC), the
+// launcher starts the full worker straight away, and the converter asks no
+// light worker first: with none to be found, the HEIC still converts. A
+// PNG is still the light worker's, and fails without it.
+TEST_F(ConvertRun, TheLauncherStartsTheFullWorkerForAHeic) {
+    const QString heifEnc = QStandardPaths::findExecutable(QStringLiteral("heif-enc"));
+    if (heifEnc.isEmpty()) GTEST_SKIP() << "heif-enc is not installed";
+    picture("b.png", 32, 24);
+    ASSERT_EQ(QProcess::execute(heifEnc, {"-q", "90", "-o", dir.filePath("b.heic"), dir.filePath("b.png")}), 0);
+    const QStringList noLight = {QStringLiteral("TESS_DECODER_LIGHT=") + dir.filePath("no-such-decoder")};
+    const RunResult heic = run({"b.heic", "-o", "b.jpg", "--force"}, noLight);
+    EXPECT_EQ(heic.exitCode, 0) << heic.errLines.join('\n').toStdString();
+    EXPECT_TRUE(isJpeg("b.jpg"));
+    EXPECT_EQ(QImage(dir.filePath("b.jpg")).size(), QSize(32, 24));
+    const RunResult png = run({"a.png", "-o", "a.jpg", "--force"}, noLight);
+    EXPECT_EQ(png.exitCode, 1);
+    EXPECT_FALSE(exists("a.jpg"));
 }
 
 // tessaline-convert is a launcher that execs the converter beside it:

@@ -167,6 +167,39 @@ TEST_F(WorkerPrograms, AWorkerStartedBeforeExecServesThePicture) {
     }
 }
 
+// A full worker the launcher started for a picture only it reads is kept
+// waiting, not ended for a light one, and serves the picture with no light
+// worker asked first: here there is none to ask. A wrong guess (a JPEG)
+// is decoded by the full worker just as well.
+TEST_F(WorkerPrograms, AnAdoptedFullWorkerServesThePictureWithoutTheLightOne) {
+    ASSERT_TRUE(Children().isEmpty());
+    const std::string program = sandbox::FindWorkerProgramFrom("/nowhere", sandbox::WorkerKind::Full);
+    ASSERT_EQ(QByteArray::fromStdString(program), full_);
+    struct Case {
+        QString picture;
+        bool lightWorkerThere;
+    };
+    for (const Case& c : {Case{Bmp("drawing.bmp"), false}, Case{Jpeg("photo.jpg"), true}}) {
+        if (c.lightWorkerThere) qunsetenv("TESS_DECODER_LIGHT");
+        else qputenv("TESS_DECODER_LIGHT", QFile::encodeName(folder_ + "/no-such-decoder"));
+        sandbox::UniqueFd ours, theirs;
+        ASSERT_TRUE(sandbox::MakeWorkerSocket(ours, theirs));
+        const pid_t pid = sandbox::SpawnWorker(program, theirs.get());
+        ASSERT_GT(pid, 0);
+        ::setenv(sandbox::kStartedWorkerVariable, sandbox::DescribeStartedWorker(pid, ours.Release(), program).c_str(),
+                 1);
+        sandbox::AdoptStartedWorker();
+        sandbox::KeepSpareWorkers(1, 1);
+        EXPECT_EQ(Children(), QList<int>{pid});
+        PixelBuffer frame, expected;
+        EXPECT_EQ(OpenAndDecode(c.picture, frame), Status::Ok) << c.picture.toStdString();
+        ASSERT_EQ(decode_test::OpenAndDecode(c.picture, expected), Status::Ok);
+        EXPECT_TRUE(SamePixels(frame, expected)) << c.picture.toStdString();
+        EXPECT_TRUE(Children().isEmpty()) << c.picture.toStdString();
+        sandbox::StopSpareWorkers();
+    }
+}
+
 TEST(StartedWorkerDescription, ReadsBackWhatItWroteAndNothingElse) {
     pid_t pid = 0;
     int socket = 0;
