@@ -1,12 +1,10 @@
 #include "cli/launcher/worker_choice.h"
 
+#include "imaging/decode/signatures.h"
 #include "imaging/sandbox/unique_fd.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include <fcntl.h>
@@ -33,54 +31,8 @@ bool OneOf(const std::array<std::string_view, N>& words, std::string_view word) 
     return false;
 }
 
-bool StartsWith(const unsigned char* head, std::size_t size, std::size_t offset, std::string_view text) {
-    return size >= offset + text.size() && std::memcmp(head + offset, text.data(), text.size()) == 0;
-}
-
-std::uint32_t Be32(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
-// The signatures below are those of imaging/decode/file_signature.cpp,
-// which the worker tells formats apart by.
-
-// A RAW container no other reader handles. (A TIFF-based RAW is found out
-// only by the light worker, from the TIFF directory.)
-bool IsCameraRawContainer(const unsigned char* head, std::size_t size) {
-    const auto at = [&](std::size_t offset, std::string_view text) { return StartsWith(head, size, offset, text); };
-    using namespace std::string_view_literals;
-    return (at(0, "II*\0"sv) && at(8, "CR"sv)) || at(0, "IIRO"sv) || at(0, "IIRS"sv) || at(0, "MMOR"sv) ||
-           at(0, "IIU\0"sv) || at(4, "ftypcrx "sv) || at(0, "FUJIFILM"sv) || at(0, "II\x1a\0\0\0HEAPCCDR"sv) ||
-           at(0, "\0MRM"sv) || at(0, "FOVb"sv) || at(0, "IIII"sv);
-}
-
-bool IsHeifBrand(const unsigned char* brand) {
-    static constexpr std::array<std::string_view, 10> kBrands = {"heic", "heix", "hevc", "heim", "heis",
-                                                                 "hevx", "mif1", "msf1", "avif", "avis"};
-    for (std::string_view b : kBrands)
-        if (std::memcmp(brand, b.data(), 4) == 0) return true;
-    return false;
-}
-
-// An ftyp box naming a HEIF brand, as the major brand or a compatible one.
-bool IsHeif(const unsigned char* head, std::size_t size) {
-    if (size < 12 || !StartsWith(head, size, 4, "ftyp")) return false;
-    const std::uint32_t boxSize = Be32(head);
-    if (boxSize < 16) return false;
-    if (IsHeifBrand(head + 8)) return true;
-    const std::size_t end = std::min<std::size_t>(boxSize, size);
-    for (std::size_t at = 16; at + 4 <= end; at += 4)
-        if (IsHeifBrand(head + at)) return true;
-    return false;
-}
-
-bool IsJpegXl(const unsigned char* head, std::size_t size) {
-    using namespace std::string_view_literals;
-    return StartsWith(head, size, 0, "\xFF\x0A"sv) || StartsWith(head, size, 0, "\0\0\0\x0CJXL \r\n\x87\n"sv);
-}
-
 // As many leading bytes as the worker's own check looks at.
-constexpr std::size_t kHeadBytes = 64;
+constexpr std::size_t kHeadBytes = imaging::decode::kSignatureBytes;
 
 }  // namespace
 
@@ -104,7 +56,9 @@ std::optional<std::string> OnlyInput(int argc, const char* const* argv) {
 }
 
 WorkerKind WorkerKindForHead(const unsigned char* head, std::size_t size) {
-    const bool full = IsCameraRawContainer(head, size) || IsHeif(head, size) || IsJpegXl(head, size);
+    using imaging::decode::FileKind;
+    const FileKind kind = imaging::decode::KindBySignature(head, size);
+    const bool full = kind == FileKind::CameraRaw || kind == FileKind::Heif || kind == FileKind::JpegXl;
     return full ? WorkerKind::Full : WorkerKind::Light;
 }
 
