@@ -3,21 +3,27 @@
 // side, each printing its own lines when it is done.
 #include "cli/cli_options.h"
 #include "cli/convert_one.h"
+#include "cli/launcher/engine_choice.h"
 #include "cli/output_plan.h"
 #include "cli/progress.h"
+#include "imaging/conversion/text_stamp.h"
 #include "imaging/core/parallel.h"
 #include "imaging/gdiplus/gdiplus.h"
 #include "imaging/sandbox/spare_workers.h"
+#include "imaging/sandbox/worker_start.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -56,7 +62,24 @@ int ConvertAll(const CliOptions& options, const OutputPlan& plan, int jobs) {
 // platform chosen in main draws text without any display.
 std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** argv) {
     if (!needsFonts) return std::make_unique<QCoreApplication>(argc, argv);
-    return std::make_unique<QGuiApplication>(argc, argv);
+    return imaging::ApplicationForText(argc, argv);
+}
+
+// This converter draws no text (imaging/conversion/text_stamp.h): a command
+// line with text goes to the one beside it that does, with the worker the
+// launcher started still described in the environment. Returns only when
+// that converter cannot be run.
+int RunTextConverter(char** argv) {
+    const char* name = launcher::kTextConverterName;
+    const std::string program =
+        imaging::sandbox::FindProgramBeside(imaging::sandbox::ExecutableFolder(), name);
+    if (program.empty()) {
+        std::fprintf(stderr, "tessaline-convert: %s is missing beside this program\n", name);
+        return 127;
+    }
+    ::execv(program.c_str(), argv);
+    std::fprintf(stderr, "tessaline-convert: cannot start %s: %s\n", name, std::strerror(errno));
+    return 127;
 }
 
 // Qt's GUI side, here or in a full decoding worker (which inherits our
@@ -73,15 +96,16 @@ void LendRuntimeFolder(QTemporaryDir& runtimeFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A worker the launcher started while this program loaded.
-    imaging::sandbox::AdoptStartedWorker();
-    // Headless by default: text is drawn without any display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const CliParse parse = ParseCommandLine(arguments);
     if (!parse.options) return Usage(parse.error + QStringLiteral(" (see --help)"));
     const CliOptions& options = *parse.options;
+    if (!options.text.isEmpty() && !imaging::DrawsText()) return RunTextConverter(argv);
+    // A worker the launcher started while this program loaded.
+    imaging::sandbox::AdoptStartedWorker();
+    // Headless by default: text is drawn without any display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (options.help) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;

@@ -50,8 +50,8 @@ endif()
 
 if(TARGET tessaline-convert)
   install(TARGETS tessaline-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  # The launcher finds the converter proper in the program folder.
-  install(TARGETS tessaline-convert-engine RUNTIME DESTINATION ${TESS_PROGRAM_DIR})
+  # The launcher finds the converters proper in the program folder.
+  install(TARGETS tessaline-convert-engine tessaline-convert-engine-text RUNTIME DESTINATION ${TESS_PROGRAM_DIR})
 endif()
 
 # The manual pages, compressed as Debian installs them.

@@ -32,7 +32,7 @@ fail() { echo "package-deb: $*" >&2; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt libraries: $depends"
 for wanted in ./usr/bin/tessaline ./usr/bin/tessaline-convert ./usr/lib/tessaline/tessaline \
-    ./usr/lib/tessaline/tessaline-convert-engine \
+    ./usr/lib/tessaline/tessaline-convert-engine ./usr/lib/tessaline/tessaline-convert-engine-text \
     ./usr/lib/tessaline/language/English.ini ./usr/lib/tessaline/help/Introduction.htm \
     ./usr/share/applications/tessaline.desktop ./usr/share/metainfo/org.example.tessaline.metainfo.xml \
     ./usr/share/man/man1/tessaline.1.gz ./usr/share/man/man1/tessaline-convert.1.gz \

@@ -3,12 +3,14 @@
 // The converter loads Qt and its GUI libraries, which takes longer than
 // the worker's own start. This small program, without Qt, starts the
 // worker first and then replaces itself (exec) with the converter proper,
-// tessaline-convert-engine, which finds the worker waiting for its
+// tessaline-convert-engine (or, for a command line with text, the one that
+// draws text: engine_choice.h), which finds the worker waiting for its
 // picture: both start at the same time instead of one after the other.
 // The worker stays our child through the exec; the converter adopts it by
 // the description left in the environment. It is the light worker, unless
 // the only input is a picture the light one would hand on to the full one
 // (worker_choice.h): then the full one is started straight away.
+#include "cli/launcher/engine_choice.h"
 #include "cli/launcher/worker_choice.h"
 #include "imaging/sandbox/worker_start.h"
 
@@ -25,8 +27,6 @@
 namespace {
 
 using namespace imaging::sandbox;
-
-constexpr const char* kConverterName = "tessaline-convert-engine";
 
 // Help, the version and a call with nothing to convert need no worker.
 bool WillDecode(int argc, char** argv) {
@@ -57,9 +57,10 @@ void StartWorker(const std::string& converterFolder, WorkerKind kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string converter = FindProgramBeside(ExecutableFolder(), kConverterName);
+    const char* converterName = launcher::ConverterFor(argc, argv);
+    const std::string converter = FindProgramBeside(ExecutableFolder(), converterName);
     if (converter.empty()) {
-        std::fprintf(stderr, "tessaline-convert: %s is missing beside this program\n", kConverterName);
+        std::fprintf(stderr, "tessaline-convert: %s is missing beside this program\n", converterName);
         return 127;
     }
     // A description inherited from elsewhere is not ours to pass on.

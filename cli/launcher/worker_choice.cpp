@@ -1,11 +1,11 @@
 #include "cli/launcher/worker_choice.h"
 
+#include "cli/launcher/option_words.h"
 #include "imaging/decode/signatures.h"
 #include "imaging/sandbox/unique_fd.h"
 
 #include <array>
 #include <cerrno>
-#include <string_view>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,22 +14,6 @@ namespace launcher {
 namespace {
 
 using imaging::sandbox::WorkerKind;
-
-// The converter's options that take the next word as their value, and
-// those that stand alone (cli/cli_options.cpp).
-constexpr std::array<std::string_view, 16> kWithValue = {
-    "-o",     "--output", "--width", "--height", "--fit",       "--long-edge", "--quality", "--rotate",
-    "--flip", "--frame",  "--text",  "--at",     "--font",      "--font-size", "--color",   "--jobs"};
-constexpr std::array<std::string_view, 10> kAlone = {
-    "--help",   "-h",      "--version",       "--shrink-only",    "--bold",
-    "--italic", "--force", "--keep-location", "--strip-metadata", "--keep-profile"};
-
-template <std::size_t N>
-bool OneOf(const std::array<std::string_view, N>& words, std::string_view word) {
-    for (std::string_view w : words)
-        if (w == word) return true;
-    return false;
-}
 
 // As many leading bytes as the worker's own check looks at.
 constexpr std::size_t kHeadBytes = imaging::decode::kSignatureBytes;

@@ -4,6 +4,7 @@
 
 #include "imaging/conversion/conversion_rules.h"
 #include "imaging/conversion/output_blocks.h"
+#include "imaging/conversion/text_stamp.h"
 #include "imaging/encode/jpeg_writer.h"
 #include "imaging/gdiplus/encoder_lookup.h"
 
@@ -38,22 +39,6 @@ bool ConversionResult::has(ConversionNotice n) const {
 }
 
 namespace {
-
-// COLORREF 0x00BBGGRR to the fully opaque 0xFFRRGGBB.
-ARGB OpaqueArgb(COLORREF color) {
-    return 0xFF000000u | (static_cast<ARGB>(GetRValue(color)) << 16) | (static_cast<ARGB>(GetGValue(color)) << 8) |
-           static_cast<ARGB>(GetBValue(color));
-}
-
-// Nothing here is checked: text that cannot be drawn is simply absent.
-void StampText(GpGraphics* graphics, const ConversionInput& in) {
-    std::unique_ptr<GpFont> font;
-    GdipCreateFontFromLogfontW(in.overlayFont, font);
-    std::unique_ptr<GpSolidFill> brush;
-    GdipCreateSolidFill(OpaqueArgb(in.overlayColor), brush);
-    const RectF layout{static_cast<float>(in.textX), static_cast<float>(in.textY), 0.0f, 0.0f};
-    GdipDrawString(graphics, in.overlayText, -1, font.get(), &layout, nullptr, brush.get());
-}
 
 metadata::OutputFacts FactsOf(GpBitmap* bitmap) {
     std::uint32_t width = 0, height = 0;
@@ -162,7 +147,10 @@ ConversionResult ConvertPicture(const ConversionInput& in, const std::function<v
         return result;
     }
     if (toSrgb) ConvertBitmapColoursAs(bitmap.get(), in.picture);
-    if (!in.overlayText.isEmpty()) StampText(graphics.get(), in);
+    if (!in.overlayText.isEmpty() && !StampText(graphics.get(), in)) {
+        result.outcome = ConversionOutcome::DrawFailed;
+        return result;
+    }
     // The surface is done with before the bitmap is turned.
     graphics.reset();
 

@@ -11,6 +11,7 @@
 #include "imaging/core/picture_source.h"
 #include "imaging/core/pixel_buffer.h"
 #include "imaging/core/qimage_view.h"
+#include "imaging/scale/resample.h"
 
 #include <QFont>
 #include <QImage>
@@ -38,10 +39,17 @@ struct ImageData {
     bool convertOnLoad = false;   // every frame is converted as it is decoded
 };
 
+struct GraphicsData;
+// Draws `src` of a frame onto `dst` of a surface's painter.
+using PainterDrawing = Status (*)(GraphicsData& g, const PixelBuffer& frame, const IntRect& dst, const IntRect& src);
+
 struct GraphicsData {
     bool valid = false;
-    GpImage* target = nullptr;      // drawing into a picture's buffer, or
-    QPainter* painter = nullptr;    // drawing through a window's painter
+    GpImage* target = nullptr;    // drawing into a picture's buffer, or
+    QPainter* painter = nullptr;  // drawing through a window's painter,
+    // with the function the surface was made with, so that only a program
+    // with a window links the painter's side of Qt
+    PainterDrawing drawOnPainter = nullptr;
     InterpolationMode mode = InterpolationMode::Bilinear;
 };
 

@@ -1,12 +1,10 @@
 // Drawing surfaces. On a bitmap, pictures are drawn with the bicubic
 // resampler (every interpolation mode gets its high-quality result: no
-// caller of ours asks for less). On a window's painter, for the preview,
-// the active frame is handed to QPainter as an image view, smoothly scaled.
+// caller of ours asks for less). Surfaces on a window's painter are made,
+// and drawn on, in graphics_painter.cpp: a program without a window links
+// none of Qt's GUI side through this file.
 #include "imaging/gdiplus/gdiplus_objects.h"
 #include "imaging/scale/resample.h"
-
-#include <QImage>
-#include <QPainter>
 
 #include <algorithm>
 
@@ -14,17 +12,6 @@ namespace imaging {
 
 GpGraphics::GpGraphics(std::unique_ptr<GraphicsData> data) : data_(std::move(data)) {}
 GpGraphics::~GpGraphics() = default;
-
-Status GdipCreateFromPainter(QPainter* painter, std::unique_ptr<GpGraphics>& graphics) {
-    auto data = std::make_unique<GraphicsData>();
-    const bool ok = painter && painter->isActive();
-    if (ok) {
-        data->painter = painter;
-        data->valid = true;
-    }
-    graphics = std::make_unique<GpGraphics>(std::move(data));
-    return ok ? Status::Ok : Status::InvalidParameter;
-}
 
 Status GdipGetImageGraphicsContext(GpImage* image, std::unique_ptr<GpGraphics>& graphics) {
     auto data = std::make_unique<GraphicsData>();
@@ -48,20 +35,6 @@ Status GdipSetInterpolationMode(GpGraphics* graphics, InterpolationMode mode) {
     return Status::Ok;
 }
 
-namespace {
-
-Status DrawThroughPainter(GraphicsData& g, const PixelBuffer& frame, const IntRect& dst, const IntRect& src) {
-    QPainter& painter = *g.painter;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, g.mode != InterpolationMode::NearestNeighbor);
-    painter.drawImage(QRect(dst.x, dst.y, dst.width, dst.height), ImageView(frame),
-                      QRect(src.x, src.y, src.width, src.height));
-    painter.restore();
-    return Status::Ok;
-}
-
-}  // namespace
-
 Status GdipDrawImageRectRectI(GpGraphics* graphics, GpImage* image, int dstX, int dstY, int dstWidth, int dstHeight,
                               int srcX, int srcY, int srcWidth, int srcHeight, Unit srcUnit) {
     if (!graphics || !graphics->data().valid) return Status::InvalidParameter;
@@ -73,7 +46,7 @@ Status GdipDrawImageRectRectI(GpGraphics* graphics, GpImage* image, int dstX, in
     if (srcX < 0 || srcY < 0 || srcX > frame->width() - srcWidth || srcY > frame->height() - srcHeight)
         return Status::InvalidParameter;
     GraphicsData& g = graphics->data();
-    if (g.painter) return DrawThroughPainter(g, *frame, dst, src);
+    if (g.painter) return g.drawOnPainter(g, *frame, dst, src);
     PixelBuffer* target = FrameOf(g.target);
     if (!target) return Status::InvalidParameter;
     if (target == frame) {

@@ -203,8 +203,8 @@ TEST_F(ConvertRun, AtItsOwnSizeNothingIsLeftOrReplacedUnasked) {
     EXPECT_TRUE(isJpeg("kept.jpg"));
 }
 
-// Text needs Qt's GUI side, which the converter starts only then: the text
-// is really drawn, and a run without it still converts.
+// Text needs Qt's GUI side, which only the converter for text loads: the
+// text is really drawn, and a run without it still converts.
 TEST_F(ConvertRun, TextIsDrawnOnlyWhenAsked) {
     ASSERT_EQ(run({"a.png", "-o", "plain.jpg"}).exitCode, 0);
     const RunResult stamped =
@@ -218,6 +218,27 @@ TEST_F(ConvertRun, TextIsDrawnOnlyWhenAsked) {
         for (int x = 0; x < plain.width(); ++x)
             if (qGray(text.pixel(x, y)) > qGray(plain.pixel(x, y)) + 60) ++changed;
     EXPECT_GT(changed, 20);
+
+    // The converter the launcher runs without text hands a line with text,
+    // given to it straight, to the one that draws it: the same output.
+    const QString plainConverter = QFileInfo(QStringLiteral(TESS_CONVERT_PATH)).dir().filePath("tessaline-convert-engine");
+    QProcess direct;
+    direct.setWorkingDirectory(dir.path());
+    direct.start(plainConverter,
+                 {"a.png", "-o", "direct.jpg", "--text", "Hi", "--at", "2,2", "--font-size", "30", "--color", "#FFFFFF"});
+    ASSERT_TRUE(direct.waitForFinished(60000));
+    EXPECT_EQ(direct.exitCode(), 0) << direct.readAllStandardError().toStdString();
+    QFile a(dir.filePath("text.jpg")), b(dir.filePath("direct.jpg"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+
+    // And it loads none of Qt's GUI side, which is why it exists.
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {plainConverter});
+    ASSERT_TRUE(ldd.waitForFinished(60000));
+    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    EXPECT_TRUE(libraries.contains("libQt6Core"));
+    EXPECT_FALSE(libraries.contains("libQt6Gui")) << libraries.toStdString();
 }
 
 // Without a runtime folder named by the session, neither the converter nor

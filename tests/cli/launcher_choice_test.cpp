@@ -3,6 +3,7 @@
 // single input its parser finds, and the light worker's formats as the
 // decoders' signature check tells them apart.
 #include "cli/cli_options.h"
+#include "cli/launcher/engine_choice.h"
 #include "cli/launcher/worker_choice.h"
 #include "imaging/decode/file_signature.h"
 
@@ -144,6 +145,29 @@ TEST(LauncherChoice, ReadsTheInputsFirstBytes) {
     EXPECT_EQ(kind({missing, "-o", "out.jpg"}), WorkerKind::Light);
     EXPECT_EQ(kind({dir.path().toStdString(), "-o", "out.jpg"}), WorkerKind::Light);
     EXPECT_EQ(kind({heic, heic, "-o", "out/"}), WorkerKind::Light);
+}
+
+// The converter that draws text runs a line that asks for it, wherever
+// "--text" stands as an option; nowhere else.
+TEST(LauncherChoice, TheTextConverterOnlyForText) {
+    const std::vector<std::pair<std::vector<const char*>, bool>> lines = {
+        {{"in.jpg", "-o", "o.jpg"}, false},
+        {{"in.jpg", "-o", "o.jpg", "--text", "Hi"}, true},
+        {{"--text", "", "in.jpg"}, true},
+        {{"--bold", "--text", "--text", "in.jpg"}, true},
+        {{"-o", "--text", "in.jpg"}, false},
+        {{"--font", "--text", "in.jpg"}, false},
+        {{"in.jpg", "--", "--text"}, false},
+        {{"--text"}, true},
+    };
+    for (const auto& [words, text] : lines) {
+        std::vector<const char*> argv = {"tessaline-convert"};
+        argv.insert(argv.end(), words.begin(), words.end());
+        const int argc = static_cast<int>(argv.size());
+        EXPECT_EQ(launcher::AsksForText(argc, argv.data()), text) << words.size();
+        EXPECT_STREQ(launcher::ConverterFor(argc, argv.data()),
+                     text ? launcher::kTextConverterName : launcher::kConverterName);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+// Which converter the launcher execs. The converter comes as two programs:
+// one that draws text, with Qt's GUI side and the font and display
+// libraries it loads, and one without any of that, which starts faster.
+// A command line is run by the one without text unless it asks for text;
+// that one hands a line with text it is given anyway on to the other.
+
+namespace launcher {
+
+inline constexpr const char* kConverterName = "tessaline-convert-engine";
+inline constexpr const char* kTextConverterName = "tessaline-convert-engine-text";
+
+// Whether the command line asks for text: "--text" where an option stands
+// (not as another option's value, nor after "--").
+bool AsksForText(int argc, const char* const* argv);
+
+// The name of the converter for the command line.
+inline const char* ConverterFor(int argc, const char* const* argv) {
+    return AsksForText(argc, argv) ? kTextConverterName : kConverterName;
+}
+
+}  // namespace launcher
