@@ -177,7 +177,7 @@ JpegDecompressor::~JpegDecompressor() = default;
 
 Status JpegDecompressor::Open(const QString& path) {
     if (!state_->created) return Status::OutOfMemory;
-    state_->file.reset(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    state_->file = OpenForReading(QFile::encodeName(path).constData());
     if (!state_->file) return Status::FileNotFound;
     jpeg_decompress_struct& info = state_->info;
     if (!GuardedReadHeader(&info, &state_->error, state_->file.get())) return Status::GenericError;

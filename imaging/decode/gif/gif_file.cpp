@@ -25,7 +25,7 @@ void GifFile::Closer::operator()(GifFileType* gif) const {
 
 Status GifFile::Open(const QString& path) {
     gif_.reset();
-    file_.reset(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    file_ = OpenForReading(QFile::encodeName(path).constData());
     if (!file_) return Status::FileNotFound;
     int error = 0;
     gif_.reset(DGifOpen(file_.get(), ReadFromFile, &error));

@@ -147,7 +147,7 @@ PngReader::~PngReader() = default;
 Status PngReader::Open(const QString& path, const DecodeLimits& limits) {
     State& s = *state_;
     if (!s.png || !s.info) return Status::OutOfMemory;
-    s.file.reset(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    s.file = OpenForReading(QFile::encodeName(path).constData());
     if (!s.file) return Status::FileNotFound;
     if (Status st = CheckStatedSize(s.file.get(), limits); st != Status::Ok) return st;
 
