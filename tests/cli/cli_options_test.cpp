@@ -98,6 +98,27 @@ TEST(CliOptions, EveryBadValueNamesItsOptionInOneLine) {
     }
 }
 
+// The edges of what a value may look like: spaces around a side and "px",
+// signs, a line feed a shell's $(...) leaves, and only ASCII digits.
+TEST(CliOptions, ValueShapesAcceptedAndRefused) {
+    const auto width = [](const char* v) { return Parse({"a.png", "-o", "b", "--width", v}).options; };
+    EXPECT_EQ(width(" +640 ")->width, 640);
+    EXPECT_EQ(width("640 px")->width, 640);
+    EXPECT_EQ(width("640px\n")->width, 640);
+    for (const char* bad : {"640pxx", "640 p", "1234567890123", "\u0666\u0664\u0660", "++640", ""})
+        EXPECT_FALSE(width(bad)) << bad;
+    const auto at = [](const char* v) { return Parse({"a.png", "-o", "b", "--at", v}).options; };
+    EXPECT_EQ(at("-5,+7")->textX, -5);
+    EXPECT_EQ(at("-5,+7")->textY, 7);
+    EXPECT_FALSE(at("5,7.0"));
+    EXPECT_FALSE(at("5,1234567890123"));
+    const auto colour = [](const char* v) { return Parse({"a.png", "-o", "b", "--color", v}).options; };
+    EXPECT_EQ(colour("#a0B1c2")->color, RGB(0xA0, 0xB1, 0xC2));
+    EXPECT_EQ(colour("#A0B1C2\n")->color, RGB(0xA0, 0xB1, 0xC2));
+    for (const char* bad : {"#A0B1C", "#A0B1C2D", "A0B1C2", "#A0B1G2", " #A0B1C2", "#A0B1C2 "})
+        EXPECT_FALSE(colour(bad)) << bad;
+}
+
 TEST(CliOptions, OneWayOfSizingAtATime) {
     EXPECT_FALSE(Parse({"a.png", "-o", "b", "--width", "5", "--fit", "5x5"}).options);
     EXPECT_FALSE(Parse({"a.png", "-o", "b", "--long-edge", "5", "--fit", "5x5"}).options);
