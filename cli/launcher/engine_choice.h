@@ -10,8 +10,9 @@ namespace launcher {
 inline constexpr const char* kConverterName = "tessaline-convert-engine";
 inline constexpr const char* kTextConverterName = "tessaline-convert-engine-text";
 
-// Whether the command line asks for text: "--text" where an option stands
-// (not as another option's value, nor after "--").
+// Whether the command line asks for text: "--text" with a value that is not
+// empty, where an option stands (not as another option's value, nor after
+// "--"). An empty text is no text, as the converter reads it.
 bool AsksForText(int argc, const char* const* argv);
 
 // The name of the converter for the command line.

@@ -148,17 +148,19 @@ TEST(LauncherChoice, ReadsTheInputsFirstBytes) {
 }
 
 // The converter that draws text runs a line that asks for it, wherever
-// "--text" stands as an option; nowhere else.
+// "--text" stands as an option with some text; nowhere else (scripts pass
+// an empty --text when there is none to stamp).
 TEST(LauncherChoice, TheTextConverterOnlyForText) {
     const std::vector<std::pair<std::vector<const char*>, bool>> lines = {
         {{"in.jpg", "-o", "o.jpg"}, false},
         {{"in.jpg", "-o", "o.jpg", "--text", "Hi"}, true},
-        {{"--text", "", "in.jpg"}, true},
+        {{"--text", "", "in.jpg"}, false},
+        {{"--text", " ", "in.jpg"}, true},
         {{"--bold", "--text", "--text", "in.jpg"}, true},
         {{"-o", "--text", "in.jpg"}, false},
         {{"--font", "--text", "in.jpg"}, false},
         {{"in.jpg", "--", "--text"}, false},
-        {{"--text"}, true},
+        {{"in.jpg", "--text"}, false},
     };
     for (const auto& [words, text] : lines) {
         std::vector<const char*> argv = {"tessaline-convert"};
