@@ -12,11 +12,20 @@
 namespace imaging {
 
 namespace {
+
 std::atomic<int> g_workerLimit{0};
+
+// The cores this process may run on, asked once: the library reads them
+// from /sys on every call, and passes ask for every band.
+int Cores() {
+    static const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return cores;
 }
 
+}  // namespace
+
 int WorkerCount() {
-    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int cores = Cores();
     const int limit = g_workerLimit.load(std::memory_order_relaxed);
     return limit > 0 ? std::min(limit, cores) : cores;
 }
