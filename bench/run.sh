@@ -38,7 +38,9 @@ fi
 
 # The converter's command for the harness (tools.sh substitutes the {names}, shell-quoted, and
 # runs the result with /bin/sh -c). The colour is escaped: an unquoted "#" starts a comment in sh.
-export TESS_CMD="$BUILD/cli/tessaline-convert {in} -o {out} --width {w} --height {h} --quality {q} \
+# "exec": the shell gives way to the converter, as tools.sh execs the peers' commands, rather
+# than waiting for it as a parent (dash does not exec a lone command by itself).
+export TESS_CMD="exec $BUILD/cli/tessaline-convert {in} -o {out} --width {w} --height {h} --quality {q} \
 --rotate {rot} --frame {frame} --text {text} --at 40,40 --font-size 40 --color \\#FFFFFF --force"
 
 # The peers of the harness that are installed here.
