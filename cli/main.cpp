@@ -10,20 +10,17 @@
 #include "imaging/core/parallel.h"
 #include "imaging/gdiplus/gdiplus.h"
 #include "imaging/sandbox/spare_workers.h"
-#include "imaging/sandbox/worker_start.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <string>
 #include <memory>
 #include <thread>
 
-#include <unistd.h>
 
 namespace {
 
@@ -65,23 +62,6 @@ std::unique_ptr<QCoreApplication> StartQt(bool needsFonts, int& argc, char** arg
     return imaging::ApplicationForText(argc, argv);
 }
 
-// This converter draws no text (imaging/conversion/text_stamp.h): a command
-// line with text goes to the one beside it that does, with the worker the
-// launcher started still described in the environment. Returns only when
-// that converter cannot be run.
-int RunTextConverter(char** argv) {
-    const char* name = launcher::kTextConverterName;
-    const std::string program =
-        imaging::sandbox::FindProgramBeside(imaging::sandbox::ExecutableFolder(), name);
-    if (program.empty()) {
-        std::fprintf(stderr, "tessaline-convert: %s is missing beside this program\n", name);
-        return 127;
-    }
-    ::execv(program.c_str(), argv);
-    std::fprintf(stderr, "tessaline-convert: cannot start %s: %s\n", name, std::strerror(errno));
-    return 127;
-}
-
 // Qt's GUI side, here or in a full decoding worker (which inherits our
 // environment), wants a private runtime folder and, when the session names
 // none, makes one in the temporary folder and leaves it behind. A script's
@@ -101,7 +81,13 @@ int main(int argc, char** argv) {
     const CliParse parse = ParseCommandLine(arguments);
     if (!parse.options) return Usage(parse.error + QStringLiteral(" (see --help)"));
     const CliOptions& options = *parse.options;
-    if (!options.text.isEmpty() && !imaging::DrawsText()) return RunTextConverter(argv);
+    // This converter draws no text (imaging/conversion/text_stamp.h): a line
+    // with text goes to the one beside it that does, with the worker the
+    // launcher started still described in the environment.
+    if (!options.text.isEmpty() && !imaging::DrawsText()) {
+        const std::string textConverter = launcher::ConverterBeside(launcher::kTextConverterName);
+        return textConverter.empty() ? 127 : launcher::RunConverter(textConverter, argv);
+    }
     // A worker the launcher started while this program loaded.
     imaging::sandbox::AdoptStartedWorker();
     // Headless by default: text is drawn without any display.

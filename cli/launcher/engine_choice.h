@@ -5,6 +5,8 @@
 // A command line is run by the one without text unless it asks for text;
 // that one hands a line with text it is given anyway on to the other.
 
+#include <string>
+
 namespace launcher {
 
 inline constexpr const char* kConverterName = "tessaline-convert-engine";
@@ -19,5 +21,14 @@ bool AsksForText(int argc, const char* const* argv);
 inline const char* ConverterFor(int argc, const char* const* argv) {
     return AsksForText(argc, argv) ? kTextConverterName : kConverterName;
 }
+
+// The converter `name` beside this program; empty, with the reason on
+// standard error, when it is missing.
+std::string ConverterBeside(const char* name);
+
+// Replaces this process with the converter at `path`, passing `argv` on.
+// Returns only when it cannot be started, with the reason on standard
+// error: the exit status to end with.
+int RunConverter(const std::string& path, char** argv);
 
 }  // namespace launcher

@@ -14,8 +14,6 @@
 #include "cli/launcher/worker_choice.h"
 #include "imaging/sandbox/worker_start.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -57,17 +55,11 @@ void StartWorker(const std::string& converterFolder, WorkerKind kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* converterName = launcher::ConverterFor(argc, argv);
-    const std::string converter = FindProgramBeside(ExecutableFolder(), converterName);
-    if (converter.empty()) {
-        std::fprintf(stderr, "tessaline-convert: %s is missing beside this program\n", converterName);
-        return 127;
-    }
+    const std::string converter = launcher::ConverterBeside(launcher::ConverterFor(argc, argv));
+    if (converter.empty()) return 127;
     // A description inherited from elsewhere is not ours to pass on.
     ::unsetenv(kStartedWorkerVariable);
     if (WillDecode(argc, argv))
         StartWorker(std::filesystem::path(converter).parent_path().string(), launcher::WorkerKindFor(argc, argv));
-    ::execv(converter.c_str(), argv);
-    std::fprintf(stderr, "tessaline-convert: cannot start %s: %s\n", converter.c_str(), std::strerror(errno));
-    return 127;
+    return launcher::RunConverter(converter, argv);
 }
